@@ -1,0 +1,145 @@
+/*
+ * File-system helpers (see FileUtil.h).
+ */
+#include "support/FileUtil.h"
+
+#include "support/Handles.h"
+
+namespace qg {
+
+namespace {
+
+constexpr DWORD NotPlainFile =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+bool EndsWithSeparator(const std::string& path) {
+    return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+// Name of the first plain file matching the pattern; empty when none matches or on any error.
+std::string FirstPlainFile(std::string pattern) {
+    // FindFirstFile rejects a trailing separator; a folder's contents are "folder\*".
+    if (EndsWithSeparator(pattern))
+        pattern += '*';
+    WIN32_FIND_DATAA found;
+    UniqueFind find(::FindFirstFileA(pattern.c_str(), &found));
+    if (!find)
+        return {};
+    do {
+        if ((found.dwFileAttributes & NotPlainFile) == 0)
+            return found.cFileName;
+    } while (::FindNextFileA(find.get(), &found));
+    return {};
+}
+
+} // namespace
+
+bool FileExists(const std::string& path) {
+    if (path.empty())
+        return false;
+    return !FirstPlainFile(path).empty();
+}
+
+bool FolderExists(const std::string& path) {
+    std::string search = path;
+    if (search.empty() || search.back() != '/')
+        search += '/';
+    return !FirstPlainFile(search).empty();
+}
+
+DWORD PathAttributes(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str());
+}
+
+bool AnyFileExists(const std::string& path) {
+    const DWORD attributes = PathAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, DWORD& error) {
+    bytes.clear();
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = ::GetLastError();
+        return false;
+    }
+    char buffer[16384];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            error = ::GetLastError();
+            bytes.clear();
+            return false;
+        }
+        if (got == 0)
+            return true;
+        bytes.append(buffer, got);
+    }
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, DWORD& error) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = ::GetLastError();
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(bytes.size() - done);
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) {
+            error = ::GetLastError();
+            return false;
+        }
+        if (wrote == 0) {
+            error = ERROR_HANDLE_DISK_FULL;
+            return false;
+        }
+        done += wrote;
+    }
+    if (!::FlushFileBuffers(file.get())) {
+        error = ::GetLastError();
+        return false;
+    }
+    HANDLE h = file.release();
+    if (!::CloseHandle(h)) {
+        error = ::GetLastError();
+        return false;
+    }
+    return true;
+}
+
+bool DeleteFileIfPresent(const std::string& path, DWORD& error) {
+    if (::DeleteFileA(path.c_str()))
+        return true;
+    error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::string DescribeFileError(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+        return "because access to it was denied (it may be read-only)";
+    case ERROR_WRITE_PROTECT:
+        return "because the disk is write-protected";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "because another program is using it";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "because the disk is full";
+    case ERROR_FILE_NOT_FOUND:
+        return "because it was not found";
+    case ERROR_PATH_NOT_FOUND:
+        return "because its folder was not found";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return "because something of that name is in the way";
+    default:
+        return {};
+    }
+}
+
+} // namespace qg

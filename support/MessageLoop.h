@@ -1,0 +1,19 @@
+/*
+ * The program's message pump. Every top-level window of ours gets dialog-style keyboard
+ * handling (Tab, arrow keys between option buttons, Enter for the default button, Alt+letter
+ * accelerators), also while Wait dispatches events inside an action.
+ */
+#pragma once
+
+#include <windows.h>
+
+namespace qg {
+
+// Dispatches everything already queued and returns when the queue is empty. A WM_QUIT found
+// there is put back, so the outer loop still sees it.
+void PumpPendingMessages();
+
+// Runs until WM_QUIT; returns its exit code.
+int RunMessageLoop();
+
+} // namespace qg

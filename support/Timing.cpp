@@ -1,0 +1,55 @@
+/*
+ * Wait and its clock (see Timing.h).
+ */
+#include "support/Timing.h"
+
+#include "support/MessageLoop.h"
+
+#include <windows.h>
+
+#include <cmath>
+
+namespace qg {
+
+double MonotonicSeconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        if (!::QueryPerformanceFrequency(&f))
+            f.QuadPart = 0;
+        return f;
+    }();
+    if (frequency.QuadPart > 0) {
+        LARGE_INTEGER now;
+        ::QueryPerformanceCounter(&now);
+        return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+    }
+    // No high-resolution counter: GetTickCount wraps after 49.7 days, so extend it by hand.
+    static DWORD last = ::GetTickCount();
+    static unsigned long long high = 0;
+    const DWORD now = ::GetTickCount();
+    if (now < last)
+        high += 0x100000000ULL;
+    last = now;
+    return static_cast<double>(high + now) / 1000.0;
+}
+
+void Wait(double seconds) {
+    const double start = MonotonicSeconds();
+    for (;;) {
+        const double elapsed = MonotonicSeconds() - start;
+        if (!(elapsed < seconds))
+            return;
+        PumpPendingMessages();
+        const double left = seconds - (MonotonicSeconds() - start);
+        if (left <= 0)
+            continue;
+        // Round up so the last sleep does not stop short and spin.
+        const DWORD ms = static_cast<DWORD>(std::ceil(left * 1000.0));
+        // The Ex form with MWMO_INPUTAVAILABLE is missing on Windows 95. The plain form only
+        // wakes for input that arrived since the last look at the queue, which is fine here:
+        // the pump above has just emptied it.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+    }
+}
+
+} // namespace qg
