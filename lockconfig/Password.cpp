@@ -32,14 +32,4 @@ std::string ScramblePassword(const std::string& password) {
     return scrambled;
 }
 
-void WipeString(std::string& text) {
-    // The whole buffer, not just the current length: a moved-from or shortened string keeps old
-    // bytes past its end. Through a volatile pointer, so the stores are not dropped as dead.
-    text.resize(text.capacity());
-    volatile char* p = text.empty() ? nullptr : &text[0];
-    for (std::size_t i = 0; i < text.size(); ++i)
-        p[i] = 0;
-    text.clear();
-}
-
 } // namespace qg

@@ -11,7 +11,7 @@ namespace qg {
 
 constexpr std::size_t MaxPasswordLength = 15;
 
-// Tested in this order; the order decides nothing visible but is kept as documented.
+// The characters a password may not hold, in the order they are tested.
 constexpr char ForbiddenPasswordCharacters[] = " /\\*-+.,(){};:[]_&!`~#$%^<>?=@|";
 
 // The key byte of the password file: each stored byte is the password byte XOR this code.
@@ -31,35 +31,5 @@ PasswordVerdict CheckPassword(const std::string& entry);
 
 // Byte i of the result is byte i of the password XOR the key; same length, same order.
 std::string ScramblePassword(const std::string& password);
-
-// Overwrites a string's bytes before it is released, so a password does not linger in memory.
-void WipeString(std::string& text);
-
-// Holds a password and wipes it when it goes out of scope.
-class SecretString {
-public:
-    SecretString() = default;
-    explicit SecretString(std::string text) : m_text(std::move(text)) {}
-    SecretString(SecretString&& other) noexcept : m_text(std::move(other.m_text)) {
-        WipeString(other.m_text);
-    }
-    SecretString& operator=(SecretString&& other) noexcept {
-        if (this != &other) {
-            WipeString(m_text);
-            m_text = std::move(other.m_text);
-            WipeString(other.m_text);
-        }
-        return *this;
-    }
-    SecretString(const SecretString&) = delete;
-    SecretString& operator=(const SecretString&) = delete;
-    ~SecretString() { WipeString(m_text); }
-
-    const std::string& str() const { return m_text; }
-    bool empty() const { return m_text.empty(); }
-
-private:
-    std::string m_text;
-};
 
 } // namespace qg

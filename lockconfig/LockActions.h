@@ -1,0 +1,31 @@
+/*
+ * Switching the lock on and off on drive C:. Each returns what failed; the caller tells the
+ * user and ends the program or keeps the home window open.
+ */
+#pragma once
+
+#include "lockconfig/Outcome.h"
+#include "support/Secret.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace qg {
+
+// Adds the boot-script line unless it is there letter for letter, writes the scrambled
+// password file and copies the two DOS-side programs from the application folder.
+Outcome InstallLock(const SecretString& password, const std::string& applicationFolder);
+
+// Deletes the DOS-side files and the boot folder (unless something else remains in it), and
+// takes every boot-script line out of the boot script.
+Outcome RemoveLock();
+
+// Deletes the earlier version's password file; done only after a successful installation.
+void DeleteEarlierVersionFile();
+
+// Writes the scrambled password to the password file. With `replace` the old file is deleted
+// first and a second passes before the new one is written.
+DWORD WritePasswordFile(const std::string& scrambled, bool replace);
+
+} // namespace qg

@@ -1,0 +1,149 @@
+/*
+ * Crash-safe changes to the lock's files (see SafeFiles.h).
+ *
+ * Boot-script swap, and what is on disk at each instant:
+ *   1. new text written whole and flushed to the scratch file   autoexec.bat (old)
+ *   2. autoexec.bat renamed to the backup                        backup (old)
+ *   3. scratch file renamed to autoexec.bat                      autoexec.bat (new), backup (old)
+ *   4. backup deleted                                            autoexec.bat (new)
+ * Renames do not copy data, so each of these names always holds a whole file. RecoverBootScript
+ * puts the backup back when only the backup is there (a cut after step 2), and otherwise drops
+ * the leftovers.
+ */
+#include "lockconfig/SafeFiles.h"
+
+#include "lockconfig/BootFiles.h"
+#include "support/FileUtil.h"
+#include "support/Secret.h"
+#include "support/Timing.h"
+
+namespace qg {
+
+namespace {
+
+// Removes a leftover of ours, whatever attributes it was given meanwhile.
+void DiscardFile(const char* path) {
+    if (PathAttributes(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path);
+}
+
+std::string BootScriptNotChanged(const std::string& reason) {
+    return FailedStep(BootScriptPath, "changed", reason);
+}
+
+} // namespace
+
+BootScriptOnDisk ReadBootScript() {
+    BootScriptOnDisk script;
+    script.attributes = PathAttributes(BootScriptPath);
+    script.present = script.attributes != INVALID_FILE_ATTRIBUTES &&
+                     !(script.attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!script.present) {
+        script.attributes = 0;
+        return script;
+    }
+    script.readable = ReadWholeFile(BootScriptPath, script.bytes, script.readError);
+    return script;
+}
+
+bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double pause,
+                       Outcome& outcome) {
+    if (old.present && old.readOnly()) {
+        outcome.Fail(BootScriptNotChanged("because it is read-only"));
+        return false;
+    }
+    DiscardFile(ScratchFilePath);
+    DiscardFile(BootScriptBackupPath);
+
+    DWORD error = 0;
+    if (!WriteWholeFile(ScratchFilePath, newText, error)) {
+        std::string reason = "because its new text could not be written to ";
+        reason += ScratchFilePath;
+        const std::string why = DescribeFileError(error);
+        if (!why.empty())
+            reason += " (" + why.substr(std::string("because ").size()) + ")";
+        outcome.Fail(BootScriptNotChanged(reason));
+        DiscardFile(ScratchFilePath);
+        return false;
+    }
+    Wait(pause);
+    if (old.present && !::MoveFileA(BootScriptPath, BootScriptBackupPath)) {
+        error = ::GetLastError();
+        DiscardFile(ScratchFilePath);
+        outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
+        return false;
+    }
+    if (!::MoveFileA(ScratchFilePath, BootScriptPath)) {
+        error = ::GetLastError();
+        if (old.present)
+            ::MoveFileA(BootScriptBackupPath, BootScriptPath);
+        DiscardFile(ScratchFilePath);
+        outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
+        return false;
+    }
+    if (old.present) {
+        constexpr DWORD Kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        const DWORD attributes = old.attributes & Kept;
+        ::SetFileAttributesA(BootScriptPath, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    }
+    Wait(pause);
+    DiscardFile(BootScriptBackupPath);
+    return true;
+}
+
+void RecoverBootScript() {
+    if (AnyFileExists(BootScriptBackupPath)) {
+        if (AnyFileExists(BootScriptPath))
+            DiscardFile(BootScriptBackupPath); // the new boot script had moved in
+        else
+            ::MoveFileA(BootScriptBackupPath, BootScriptPath);
+    }
+    DiscardFile(ScratchFilePath);
+}
+
+DWORD WriteFileWhole(const std::string& target, const std::string& temp, const std::string& bytes) {
+    DWORD error = 0;
+    if (!WriteWholeFile(temp, bytes, error)) {
+        DiscardFile(temp.c_str());
+        return error;
+    }
+    if (!::MoveFileA(temp.c_str(), target.c_str())) {
+        // Something is still in the way (an old file that could not be deleted): truncate and
+        // write it in place, so it holds exactly the new bytes all the same.
+        DiscardFile(temp.c_str());
+        if (!WriteWholeFile(target, bytes, error))
+            return error;
+    }
+    std::string check;
+    if (!ReadWholeFile(target, check, error))
+        return error;
+    const bool same = check == bytes;
+    WipeString(check);
+    return same ? 0 : ERROR_WRITE_FAULT;
+}
+
+DWORD CopyFileWhole(const std::string& source, const std::string& target, const std::string& temp) {
+    DiscardFile(temp.c_str());
+    if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE)) {
+        const DWORD error = ::GetLastError();
+        DiscardFile(temp.c_str());
+        return error;
+    }
+    if (!::DeleteFileA(target.c_str())) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) {
+            DiscardFile(temp.c_str());
+            return error;
+        }
+    }
+    if (!::MoveFileA(temp.c_str(), target.c_str())) {
+        const DWORD error = ::GetLastError();
+        DiscardFile(temp.c_str());
+        return error;
+    }
+    return 0;
+}
+
+} // namespace qg

@@ -1,0 +1,70 @@
+/*
+ * Start-up and the end of the program (see Application.h).
+ */
+#include "shell/Application.h"
+
+#include "lockconfig/BootFiles.h"
+#include "shell/Container.h"
+#include "support/FileUtil.h"
+#include "support/MessageLoop.h"
+#include "support/Timing.h"
+#include "support/WindowUtil.h"
+
+namespace qg {
+
+namespace {
+
+constexpr double SplashSeconds = 3.0;
+
+} // namespace
+
+std::string ApplicationFolder() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    const std::size_t slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+Application::Application(std::string applicationFolder)
+    : m_folder(std::move(applicationFolder)), m_home(*this), m_about(*this) {}
+
+bool Application::ProgramFilesPresent() const {
+    return FileExists(m_folder + RebootProgramSuffix) && FileExists(m_folder + BootProgramSuffix);
+}
+
+int Application::Run() {
+    RegisterContainerClasses();
+    if (!m_main.Create())
+        return 1;
+    if (!ProgramFilesPresent()) {
+        ::MessageBoxA(nullptr, "Error locating program files, please reinstall Quillgate",
+                      "Quillgate", MB_OK | MB_ICONSTOP);
+        ::DestroyWindow(m_main.hwnd());
+        return 0;
+    }
+    MakeTopmost(m_main.hwnd());
+    CenterForm(m_main.hwnd());
+    ::ShowWindow(m_main.hwnd(), SW_SHOW);
+    ::UpdateWindow(m_main.hwnd());
+    Wait(SplashSeconds);
+    ::ShowWindow(m_main.hwnd(), SW_HIDE);
+
+    if (!m_home.Create())
+        return 1;
+    m_home.Show();
+    return RunMessageLoop();
+}
+
+void Application::EndProgram() {
+    if (m_about.hwnd())
+        ::DestroyWindow(m_about.hwnd());
+    if (m_home.hwnd())
+        ::DestroyWindow(m_home.hwnd());
+    if (m_main.hwnd())
+        ::DestroyWindow(m_main.hwnd());
+    // Ends also when called from inside a Wait or a handler, with no window left to return to.
+    ::ExitProcess(0);
+}
+
+} // namespace qg

@@ -1,0 +1,120 @@
+/*
+ * The About window (see frmAbout.h).
+ */
+#include "shell/frmAbout.h"
+
+#include "resources/resource.h"
+#include "shell/Application.h"
+#include "shell/Container.h"
+
+namespace qg {
+
+namespace {
+
+constexpr char ClassName[] = "QgAbout";
+// Fixed dialog frame and a caption with no control box and no icon.
+constexpr DWORD Style = WS_POPUP | WS_CAPTION;
+constexpr DWORD ExStyle = WS_EX_DLGMODALFRAME;
+
+constexpr int IdLbllink = 301;
+
+} // namespace
+
+bool frmAbout::Create() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    RegisterFormClass(ClassName, nullptr);
+    m_font = MakeFont("MS Sans Serif", 8.25);
+    m_titleFont = MakeFont("Verdana", 9, true);
+    m_linkFont = MakeFont("MS Sans Serif", 8.25, false, false, true);
+    m_hand = ::LoadCursorA(instance, MAKEINTRESOURCEA(IDR_HANDCURSOR));
+    m_icon = UniqueIcon(static_cast<HICON>(
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_ABOUT), IMAGE_ICON, 48, 48, 0)));
+    // Owned by the hidden splash window: that keeps it out of the taskbar, and it is not
+    // owned by the home window, which it must not disable along with itself.
+    if (!CreateForm(ClassName, "About Quillgate", Style, ExStyle, 5235, 2685, m_app.HiddenOwner()))
+        return false;
+    HFONT font = m_font.get();
+    const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
+
+    Picture1 = CreatePictureBox(m_hwnd, {3720, 2160, 1335, 375});
+    CmdAbout = CreateControl(Picture1, "BUTTON", "&Ok", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK,
+                             {0, 0, 1275, 320});
+    ::SendMessageA(CmdAbout, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    Frm1PC = CreateFrame(m_hwnd, "About", {1200, 120, 3855, 1935}, font);
+    Lbl5 = AddLabel(Frm1PC, "Developed by Corvane", SS_LEFT, {600, 1320, 3015, 255}, font, text);
+    Lbl3 = AddLabel(Frm1PC, "Build 5  (06-1-2008)", SS_LEFT, {600, 1080, 1695, 255}, font, text);
+    Lbl2 = AddLabel(Frm1PC, "Version 1.0", SS_LEFT, {600, 840, 1695, 255}, font, text);
+    Lbl1 = AddLabel(Frm1PC, "Quillgate version 1.0", SS_CENTER, {240, 360, 3375, 255},
+                    m_titleFont.get(), text);
+    lbllink = AddLabel(m_hwnd, VendorWebAddress, SS_CENTER | SS_NOTIFY, {120, 2280, 1455, 255},
+                       m_linkFont.get(), RGB(0, 0, 255));
+    ::SetWindowLongPtrA(lbllink, GWLP_ID, IdLbllink);
+    Img1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {240, 240, 720, 720});
+    ::SendMessageA(Img1, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.get()), 0);
+
+    // Tab order: the frame and its labels, then the picture box with Ok, then the link.
+    for (HWND control : {Frm1PC, Picture1, lbllink, Img1})
+        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND control : {Lbl1, Lbl2, Lbl3, Lbl5})
+        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return true;
+}
+
+void frmAbout::Show() {
+    if (!m_hwnd && !Create())
+        return;
+    ::ShowWindow(m_hwnd, SW_SHOW);
+    ::SetForegroundWindow(m_hwnd);
+    ::SetFocus(CmdAbout);
+}
+
+void frmAbout::Ok() {
+    ::ShowWindow(m_hwnd, SW_HIDE);
+    HWND home = m_app.Home().hwnd();
+    ::EnableWindow(home, TRUE);
+    m_app.Home().TakeFocusBack();
+    ::RedrawWindow(home, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN |
+                                               RDW_UPDATENOW);
+}
+
+LRESULT frmAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !m_placing) {
+            // MakeTopmost activates the window again; do not come back in here for that.
+            m_placing = true;
+            CenterForm(m_hwnd);
+            MakeTopmost(m_hwnd);
+            m_placing = false;
+            ::SetFocus(CmdAbout);
+            return 0;
+        }
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            Ok(); // Ok is the default and the cancel button: Enter and Esc press it
+            return 0;
+        }
+        if (LOWORD(wParam) == IdLbllink && HIWORD(wParam) == STN_CLICKED) {
+            OpenVendorWebPage();
+            return 0;
+        }
+        break;
+    case DM_GETDEFID:
+        return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == lbllink && m_hand) {
+            ::SetCursor(m_hand);
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        Ok(); // Alt+F4 does what Ok does: Ok is the only way back to the home window
+        return 0;
+    default:
+        break;
+    }
+    return Form::OnMessage(message, wParam, lParam);
+}
+
+} // namespace qg

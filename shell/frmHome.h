@@ -1,0 +1,66 @@
+/*
+ * The home window: the lock's status, the choice "Yes" / "No" and the Apply and About buttons.
+ * Each activation re-reads the machine's state (program files, earlier version, boot script).
+ */
+#pragma once
+
+#include "shell/Form.h"
+
+#include <string>
+
+namespace qg {
+
+class Application;
+
+class frmHome : public Form {
+public:
+    explicit frmHome(Application& app) : m_app(app) {}
+
+    bool Create();
+    // First show: focus on the first control that takes it, then the activation steps.
+    void Show();
+    // The About window hands the focus back: this is an activation of the home window.
+    void TakeFocusBack();
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateControls();
+    void RunActivationSteps();
+    void SetStatus(bool active);
+    void SelectOption(bool yes);
+    void OnApply();
+    void FinishApply(bool succeeded, const std::string& failures, bool installed);
+    void OnAbout();
+    void OnClose();
+    void DrawApplyButton(const DRAWITEMSTRUCT& item) const;
+    void SetAboutIsDefault(bool aboutIsDefault);
+
+    Application& m_app;
+    UniqueFont m_font;
+    UniqueFont m_boldFont;
+    UniqueFont m_titleFont;
+    HCURSOR m_hand = nullptr;
+
+    HWND Frame1 = nullptr;
+    HWND Opt2 = nullptr;
+    HWND Opt1 = nullptr;
+    HWND lblinfo3 = nullptr;
+    HWND Lblinfo2 = nullptr;
+    HWND lblinfo1 = nullptr;
+    HWND CmdSettings = nullptr;
+    HWND CmdAbout = nullptr;
+    HWND LblOver = nullptr;
+    HWND lbl233 = nullptr;
+    HWND Image1 = nullptr;
+    HWND Lbl2 = nullptr;
+    HWND Lbl1 = nullptr;
+
+    HWND m_lastFocus = nullptr;
+    bool m_aboutIsDefault = false; // Enter presses About while About has the focus
+    bool m_applying = false;       // an Apply is running: a second one is ignored
+    bool m_closePending = false;   // closed during an Apply: end once it is done
+};
+
+} // namespace qg

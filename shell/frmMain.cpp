@@ -1,0 +1,64 @@
+/*
+ * The splash window (see frmMain.h).
+ */
+#include "shell/frmMain.h"
+
+#include "resources/resource.h"
+
+namespace qg {
+
+namespace {
+
+constexpr char ClassName[] = "QgSplash";
+// No caption and no control box, so no title bar at all; a fixed dialog frame. A tool window
+// stays out of the taskbar.
+constexpr DWORD Style = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD ExStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
+
+} // namespace
+
+bool frmMain::Create() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)));
+    m_picture = UniqueBitmap(static_cast<HBITMAP>(
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0)));
+    m_buildFont = MakeFont("Verdana", 11.25, true);
+    if (!CreateForm(ClassName, "", Style, ExStyle, 4890, 4155, nullptr))
+        return false;
+    // Two labels almost on top of each other make a shadowed build mark.
+    LBlTop = AddLabel(m_hwnd, "Build 05", SS_LEFT, {3330, 730, 1215, 255}, m_buildFont.get(),
+                      ::GetSysColor(COLOR_WINDOWTEXT));
+    lbl3323ss = AddLabel(m_hwnd, "Build 05", SS_RIGHT, {3000, 720, 1335, 255},
+                         m_buildFont.get(), RGB(255, 255, 255));
+    return true;
+}
+
+void frmMain::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hwnd, &ps);
+    if (m_picture) {
+        HDC memory = ::CreateCompatibleDC(dc);
+        HGDIOBJ old = ::SelectObject(memory, m_picture.get());
+        BITMAP info;
+        ::GetObjectA(m_picture.get(), sizeof info, &info);
+        // Unscaled at the top left; the client area clips it.
+        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::DeleteDC(memory);
+    }
+    ::EndPaint(m_hwnd, &ps);
+}
+
+LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_CLOSE:
+        return 0; // the splash takes no user input; only the end of the program removes it
+    default:
+        return Form::OnMessage(message, wParam, lParam);
+    }
+}
+
+} // namespace qg

@@ -1,0 +1,16 @@
+/*
+ * Entry point of quillgate.exe. The program takes no arguments and keeps no settings.
+ */
+#include "lockconfig/SafeFiles.h"
+#include "shell/Application.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // A floppy drive without a disk must give a false presence test, not a system error box.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // Before anything reads the boot script: an interrupted rewrite leaves a backup to put back.
+    qg::RecoverBootScript();
+    qg::Application app(qg::ApplicationFolder());
+    return app.Run();
+}

@@ -1,0 +1,89 @@
+/*
+ * The modal input box (see InputBox.h). The dialog's layout is in the resource script.
+ */
+#include "support/InputBox.h"
+
+#include "resources/resource.h"
+
+#include <string>
+
+namespace qg {
+
+namespace {
+
+// Longest entry the field takes; far above any valid password, so an over-long entry still
+// reaches the length check and gets its message instead of being cut silently.
+constexpr int MaxEntry = 254;
+
+struct InputBoxState {
+    const char* title;
+    const char* prompt;
+    SecretString* answer;
+};
+
+void PlaceLikeInputBox(HWND dialog) {
+    RECT r;
+    ::GetWindowRect(dialog, &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 3;
+    ::SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// The edit control frees its buffer without clearing it; overwrite the text in place first.
+void ClearField(HWND edit) {
+    const int length = ::GetWindowTextLengthA(edit);
+    if (length > 0) {
+        std::string blanks(static_cast<std::size_t>(length), ' ');
+        ::SetWindowTextA(edit, blanks.c_str());
+    }
+    ::SetWindowTextA(edit, "");
+}
+
+INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        auto* state = reinterpret_cast<InputBoxState*>(lParam);
+        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        ::SetWindowTextA(dialog, state->title);
+        ::SetDlgItemTextA(dialog, IDC_INPUT_PROMPT, state->prompt);
+        ::SendDlgItemMessageA(dialog, IDC_INPUT_EDIT, EM_LIMITTEXT, MaxEntry, 0);
+        PlaceLikeInputBox(dialog);
+        return TRUE; // focus goes to the first tab stop, the field
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (id != IDOK && id != IDCANCEL)
+            break;
+        auto* state = reinterpret_cast<InputBoxState*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+        HWND edit = ::GetDlgItem(dialog, IDC_INPUT_EDIT);
+        if (id == IDOK) {
+            std::string& answer = state->answer->buffer();
+            answer.assign(MaxEntry + 1, '\0');
+            const int got = ::GetWindowTextA(edit, &answer[0], MaxEntry + 1);
+            answer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        }
+        ClearField(edit);
+        ::EndDialog(dialog, id);
+        return TRUE;
+    }
+    default:
+        break;
+    }
+    (void)lParam;
+    return FALSE;
+}
+
+} // namespace
+
+SecretString InputBox(HWND owner, const char* title, const char* prompt) {
+    SecretString answer;
+    InputBoxState state{title, prompt, &answer};
+    ::DialogBoxParamA(reinterpret_cast<HINSTANCE>(::GetModuleHandleA(nullptr)),
+                      MAKEINTRESOURCEA(IDD_INPUTBOX), owner, InputBoxProc,
+                      reinterpret_cast<LPARAM>(&state));
+    return answer;
+}
+
+} // namespace qg
