@@ -78,7 +78,7 @@ class Padlock:
 
     def sample(self, x, y):
         """What lies at (x, y): (part, shade), part being None, 'outline', 'key', 'body' or
-        'shackle'; shade is 0..1 (0 = lit edge of the body; brightness on the shackle)."""
+        'shackle'; shade is 0..1 (how far down the body, or the light on the shackle)."""
         x -= self.ox
         y -= self.oy
         d_key = min(math.hypot(x - self.kx, y - self.ky) - self.kr,

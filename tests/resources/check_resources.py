@@ -117,12 +117,12 @@ def main():
     if len(sys.argv) != 2:
         sys.exit("usage: check_resources.py RESOURCE_DIR")
     folder = Path(sys.argv[1])
-    checks = {name: (check_icon, spec) for name, spec in ICONS.items()}
+    checks = {name: (check_icon, expected) for name, expected in ICONS.items()}
     checks[SPLASH[0]] = (check_bitmap, SPLASH[1:])
     results = {}
-    for name, (check, spec) in checks.items():
+    for name, (check, expected) in checks.items():
         try:
-            results[name] = check(folder / name, *spec)
+            results[name] = check(folder / name, *expected)
         except (OSError, struct.error) as e:
             results[name] = [str(e)]
     failed = 0
