@@ -1,0 +1,293 @@
+/*
+ * The end-to-end driver (see Driver.h).
+ */
+#include "tests/driver/Driver.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#ifndef QG_BIN_DIR
+#error QG_BIN_DIR must name the folder of the built programs
+#endif
+
+namespace qgtest {
+
+namespace {
+
+std::string BinFolder() {
+    // The build folder seen from Wine: drive Z: is the host's root.
+    std::string path = std::string("z:") + QG_BIN_DIR;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && ::IsWindowVisible(hwnd))
+        search->found.push_back(hwnd);
+    return TRUE;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[64] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+template <typename F> HWND Poll(double seconds, F find) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        if (HWND h = find())
+            return h;
+        if (static_cast<LONG>(::GetTickCount() - end) > 0)
+            return nullptr;
+        ::Sleep(20);
+    }
+}
+
+} // namespace
+
+void Sleep(double seconds) {
+    ::Sleep(static_cast<DWORD>(seconds * 1000));
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error("cannot write " + path);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+std::string ReadFileBytes(const std::string& path, bool* exists) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (exists)
+        *exists = f != nullptr;
+    if (!f)
+        return {};
+    std::string bytes;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, got);
+    std::fclose(f);
+    return bytes;
+}
+
+bool PathPresent(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemovePath(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                RemovePath(path + "\\" + name);
+        } while (::FindNextFileA(find, &found));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+void CleanDriveC() {
+    for (const char* path : {"c:\\autoexec.bat", "c:\\Qg_Data", "c:\\autotemp", "c:\\autoexec.qgb"})
+        RemovePath(path);
+}
+
+App::App(bool withRb, bool withQg) : m_folder("c:\\qgtest\\app") {
+    RemovePath(m_folder);
+    ::CreateDirectoryA("c:\\qgtest", nullptr);
+    ::CreateDirectoryA(m_folder.c_str(), nullptr);
+    const std::string bin = BinFolder();
+    ::CopyFileA((bin + "\\quillgate.exe").c_str(), (m_folder + "\\quillgate.exe").c_str(), FALSE);
+    if (withRb)
+        ::CopyFileA((bin + "\\rb.com").c_str(), (m_folder + "\\rb.com").c_str(), FALSE);
+    if (withQg)
+        ::CopyFileA((bin + "\\qg.exe").c_str(), (m_folder + "\\qg.exe").c_str(), FALSE);
+    std::string command = "\"" + m_folder + "\\quillgate.exe\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          m_folder.c_str(), &si, &m_pi))
+        throw std::runtime_error("cannot start quillgate.exe");
+}
+
+App::~App() {
+    Kill();
+    ::CloseHandle(m_pi.hThread);
+    ::CloseHandle(m_pi.hProcess);
+}
+
+std::vector<HWND> App::VisibleWindows() const {
+    Search search{m_pi.dwProcessId, {}};
+    ::EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND App::WaitWindow(const std::string& caption, double seconds) const {
+    return Poll(seconds, [&]() -> HWND {
+        for (HWND h : VisibleWindows())
+            if (Text(h) == caption && ClassOf(h) != "#32770")
+                return h;
+        return nullptr;
+    });
+}
+
+HWND App::WaitMessageBox(double seconds) const {
+    return Poll(seconds, [&]() -> HWND {
+        for (HWND h : VisibleWindows())
+            if (ClassOf(h) == "#32770" && ::GetDlgItem(h, 0xFFFF))
+                return h;
+        return nullptr;
+    });
+}
+
+bool App::Running() const {
+    return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool App::WaitExit(double seconds, DWORD* code) {
+    if (::WaitForSingleObject(m_pi.hProcess, static_cast<DWORD>(seconds * 1000)) != WAIT_OBJECT_0)
+        return false;
+    if (code)
+        ::GetExitCodeProcess(m_pi.hProcess, code);
+    return true;
+}
+
+void App::Kill() {
+    if (Running()) {
+        ::TerminateProcess(m_pi.hProcess, 99);
+        ::WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+}
+
+std::string Text(HWND window) {
+    char buffer[1024] = {};
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                          SMTO_ABORTIFHUNG, 2000, nullptr);
+    return buffer;
+}
+
+HWND Child(HWND parent, const std::string& caption) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (Text(child) == caption)
+            return child;
+        if (HWND inner = Child(child, caption))
+            return inner;
+    }
+    return nullptr;
+}
+
+bool Checked(HWND button) {
+    return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Click(HWND button) {
+    ::PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void Type(HWND edit, const std::string& text) {
+    for (unsigned char c : text)
+        ::PostMessageA(edit, WM_CHAR, c, 1);
+}
+
+void PressKey(HWND target, UINT vk) {
+    ::PostMessageA(target, WM_KEYDOWN, vk, 1);
+    ::PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+MessageBoxInfo ReadMessageBox(HWND box) {
+    return {Text(box), Text(::GetDlgItem(box, 0xFFFF))};
+}
+
+std::string MessageBoxIcon(HWND box) {
+    // Another process cannot read an icon's bits under Wine; compare what is on screen with
+    // the system icons drawn on the same background.
+    HWND icon = ::GetDlgItem(box, 0x440);
+    if (!icon)
+        icon = ::GetDlgItem(box, 0x14);
+    if (!icon)
+        return {};
+    RECT r;
+    ::GetWindowRect(icon, &r);
+    const int w = 32, h = 32;
+    HDC screen = ::GetDC(nullptr);
+    HDC shown = ::CreateCompatibleDC(screen);
+    HBITMAP shownBits = ::CreateCompatibleBitmap(screen, w, h);
+    ::SelectObject(shown, shownBits);
+    ::BitBlt(shown, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    std::string kind;
+    const struct {
+        LPCSTR id;
+        const char* name;
+    } icons[] = {{reinterpret_cast<LPCSTR>(IDI_HAND), "error"},
+                 {reinterpret_cast<LPCSTR>(IDI_ASTERISK), "information"}};
+    for (const auto& candidate : icons) {
+        HDC drawn = ::CreateCompatibleDC(screen);
+        HBITMAP drawnBits = ::CreateCompatibleBitmap(screen, w, h);
+        ::SelectObject(drawn, drawnBits);
+        RECT all = {0, 0, w, h};
+        ::FillRect(drawn, &all, ::GetSysColorBrush(COLOR_BTNFACE));
+        ::DrawIcon(drawn, 0, 0, ::LoadIconA(nullptr, candidate.id));
+        bool same = true;
+        for (int y = 0; y < h && same; ++y)
+            for (int x = 0; x < w && same; ++x)
+                same = ::GetPixel(drawn, x, y) == ::GetPixel(shown, x, y);
+        ::DeleteDC(drawn);
+        ::DeleteObject(drawnBits);
+        if (same) {
+            kind = candidate.name;
+            break;
+        }
+    }
+    ::DeleteDC(shown);
+    ::DeleteObject(shownBits);
+    ::ReleaseDC(nullptr, screen);
+    return kind;
+}
+
+void PressOk(HWND box) {
+    HWND ok = ::GetDlgItem(box, IDOK);
+    if (!ok)
+        ok = ::GetDlgItem(box, IDCANCEL);
+    Click(ok);
+}
+
+bool AnswerInputBox(const App& app, const std::string& prompt, const std::string& text, bool cancel) {
+    HWND box = Poll(10, [&]() -> HWND {
+        for (HWND h : app.VisibleWindows())
+            if (Text(h) == "Enter Password" && Child(h, prompt))
+                return h;
+        return nullptr;
+    });
+    if (!box)
+        return false;
+    HWND edit = ::FindWindowExA(box, nullptr, "Edit", nullptr);
+    Type(edit, text);
+    Sleep(0.2);
+    Click(::GetDlgItem(box, cancel ? IDCANCEL : IDOK));
+    return true;
+}
+
+} // namespace qgtest

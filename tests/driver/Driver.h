@@ -1,0 +1,66 @@
+/*
+ * Drives the real quillgate.exe as a user or an automation tool would: lays out an application
+ * folder, starts the program, finds its windows by caption, reads and clicks controls, types,
+ * reads message boxes and waits for the end of the process. No hooks in the program.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qgtest {
+
+// Files on drive C: of the test machine.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
+bool PathPresent(const std::string& path);
+void RemovePath(const std::string& path); // file or folder tree, whatever its attributes
+// Removes the boot script, the boot folder and the scratch files.
+void CleanDriveC();
+
+class App {
+public:
+    // Lays out c:\qgtest\app with quillgate.exe and the chosen DOS-side programs, and starts it.
+    explicit App(bool withRb = true, bool withQg = true);
+    ~App();
+
+    std::string Folder() const { return m_folder; }
+    // A visible top-level window of the program with this caption; null after the timeout.
+    HWND WaitWindow(const std::string& caption, double seconds = 10) const;
+    // A message box of the program (class #32770); null after the timeout.
+    HWND WaitMessageBox(double seconds = 10) const;
+    std::vector<HWND> VisibleWindows() const;
+    bool WaitExit(double seconds, DWORD* code = nullptr);
+    bool Running() const;
+    void Kill();
+    DWORD Pid() const { return m_pi.dwProcessId; }
+
+private:
+    std::string m_folder;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+std::string Text(HWND window);
+HWND Child(HWND parent, const std::string& caption); // searched in the whole tree
+bool Checked(HWND button);
+void Click(HWND button);
+void Type(HWND edit, const std::string& text);
+void PressKey(HWND target, UINT vk);
+
+struct MessageBoxInfo {
+    std::string title, text;
+};
+MessageBoxInfo ReadMessageBox(HWND box);
+// "error" or "information" from the pixels of the box's icon; "" when neither matches.
+std::string MessageBoxIcon(HWND box);
+void PressOk(HWND box);
+
+// Answers the program's input box: types the text and presses OK (or Cancel when cancel).
+bool AnswerInputBox(const App& app, const std::string& prompt, const std::string& text,
+                    bool cancel = false);
+
+void Sleep(double seconds);
+
+} // namespace qgtest

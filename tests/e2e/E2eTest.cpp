@@ -1,0 +1,197 @@
+/*
+ * End-to-end tests of the real program under Wine: start-up, the home window's status, and
+ * Apply with "Yes" and "No", observed only through windows and files on drive C:.
+ */
+#include "lockconfig/Password.h"
+#include "tests/driver/Driver.h"
+
+#include <gtest/gtest.h>
+
+using namespace qgtest;
+
+namespace {
+
+constexpr char Home[] = "Quillgate v1.0 Build 05";
+constexpr char Line[] = "c:\\Qg_Data\\qg.exe";
+
+class E2e : public ::testing::Test {
+protected:
+    void SetUp() override { CleanDriveC(); }
+    void TearDown() override { CleanDriveC(); }
+};
+
+struct HomeState {
+    std::string status;
+    bool yes, no;
+};
+
+HomeState ReadHome(HWND home) {
+    return {Text(Child(home, "Not Active") ? Child(home, "Not Active")
+                                          : Child(home, "Quillgate is active.")),
+            Checked(Child(home, "Yes")), Checked(Child(home, "No"))};
+}
+
+// Presses OK on the expected message box and checks it.
+void ExpectMessage(App& app, const char* title, const std::string& text, const char* icon) {
+    HWND box = app.WaitMessageBox();
+    ASSERT_NE(box, nullptr) << "no message box for: " << text;
+    Sleep(0.3); // let it paint before its icon is compared
+    const MessageBoxInfo info = ReadMessageBox(box);
+    EXPECT_EQ(info.title, title);
+    EXPECT_EQ(info.text, text);
+    EXPECT_EQ(MessageBoxIcon(box), icon);
+    PressOk(box);
+}
+
+} // namespace
+
+TEST_F(E2e, MissingProgramFilesGiveOneMessageAndEnd) {
+    const struct {
+        bool rb, qg;
+    } cases[] = {{false, true}, {true, false}, {false, false}};
+    for (const auto& c : cases) {
+        App app(c.rb, c.qg);
+        HWND box = app.WaitMessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(app.VisibleWindows().size(), 1u); // no other window ever shown
+        ExpectMessage(app, "Quillgate", "Error locating program files, please reinstall Quillgate",
+                      "error");
+        DWORD code = 1;
+        EXPECT_TRUE(app.WaitExit(5, &code));
+        EXPECT_EQ(app.WaitMessageBox(0.5), nullptr);
+    }
+}
+
+TEST_F(E2e, SplashIsCentredTopmostThenHomeOpens) {
+    App app;
+    HWND splash = app.WaitWindow("", 10);
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(::GetWindowLongA(splash, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_FALSE((::GetWindowLongA(splash, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
+    RECT r;
+    ::GetWindowRect(splash, &r);
+    EXPECT_NEAR((r.left + r.right) / 2.0, ::GetSystemMetrics(SM_CXSCREEN) / 2.0, 1.0);
+    EXPECT_NEAR((r.top + r.bottom) / 2.0, ::GetSystemMetrics(SM_CYSCREEN) / 2.0, 1.0);
+    const DWORD shown = ::GetTickCount();
+    while (::IsWindowVisible(splash) && ::GetTickCount() - shown < 10000)
+        Sleep(0.02);
+    const DWORD up = ::GetTickCount() - shown;
+    EXPECT_GE(up, 2800u); // about 3 seconds, seen from outside
+    EXPECT_LE(up, 4000u);
+    HWND home = app.WaitWindow(Home, 10);
+    ASSERT_NE(home, nullptr);
+    const HomeState state = ReadHome(home);
+    EXPECT_EQ(state.status, "Not Active");
+    EXPECT_TRUE(state.no);
+    EXPECT_FALSE(state.yes);
+}
+
+TEST_F(E2e, StatusScanOfTheBootScript) {
+    const struct {
+        const char* script;
+        const char* status;
+        bool yes;
+    } cases[] = {
+        {"@echo off\r\nC:\\QG_DATA\\QG.EXE\r\nwin\r\n", "Quillgate is active.", true},
+        {" c:\\Qg_Data\\qg.exe\r\n", "Not Active", false},
+        {"c:\\Qg_Data\\qg.exe /x\r\n", "Not Active", false},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes("c:\\autoexec.bat", c.script);
+        App app;
+        HWND home = app.WaitWindow(Home);
+        ASSERT_NE(home, nullptr);
+        const HomeState state = ReadHome(home);
+        EXPECT_EQ(state.status, c.status) << c.script;
+        EXPECT_EQ(state.yes, c.yes) << c.script;
+        EXPECT_EQ(state.no, !c.yes) << c.script;
+    }
+}
+
+TEST_F(E2e, InstallThenRemoveRoundTrip) {
+    const std::string original = "@echo off\r\npath c:\\dos\r\n";
+    WriteFileBytes("c:\\autoexec.bat", original);
+    {
+        App app;
+        HWND home = app.WaitWindow(Home);
+        ASSERT_NE(home, nullptr);
+        Click(Child(home, "Yes"));
+        Click(Child(home, "&Apply"));
+        ASSERT_TRUE(AnswerInputBox(app, "Please enter your password (Max 15 characters)", "Secret7k"));
+        ASSERT_TRUE(AnswerInputBox(app, "Confirm password", "Secret7k"));
+        ExpectMessage(app, "Note!", "Settings saved, thank you.", "information");
+        EXPECT_TRUE(app.WaitExit(5));
+        EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), original + Line + "\r\n");
+        EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("Secret7k"));
+        EXPECT_EQ(ReadFileBytes("c:\\qg_data\\qg.exe"), ReadFileBytes(app.Folder() + "\\qg.exe"));
+        EXPECT_EQ(ReadFileBytes("c:\\qg_data\\rb.com"), ReadFileBytes(app.Folder() + "\\rb.com"));
+    }
+    {
+        App app;
+        HWND home = app.WaitWindow(Home);
+        ASSERT_NE(home, nullptr);
+        EXPECT_EQ(ReadHome(home).status, "Quillgate is active.");
+        Click(Child(home, "No"));
+        Click(Child(home, "&Apply"));
+        ExpectMessage(app, "Note!", "Settings saved, thank you.", "information");
+        EXPECT_TRUE(app.WaitExit(5));
+        EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), original + "\r\n");
+        EXPECT_FALSE(PathPresent("c:\\qg_data"));
+        EXPECT_FALSE(PathPresent("c:\\autotemp"));
+        EXPECT_FALSE(PathPresent("c:\\autoexec.qgb"));
+    }
+}
+
+TEST_F(E2e, RefusedPasswordsChangeNothing) {
+    const struct {
+        const char *first, *second;
+        const char *title, *text, *icon;
+        bool selectsNo;
+    } cases[] = {
+        {"Secret1", "secret1", "Quillgate", "Passwords do not match, please try again.",
+         "information", true},
+        {"abcdefghij123456", nullptr, "Invalid Password",
+         "Password is more than 15 characters, please try again", "information", true},
+        {"pass word", nullptr, "Password Error",
+         "Password cannot contain spaces or any other special characters, please use numbers and "
+         "letters for the password.",
+         "error", false},
+    };
+    for (const auto& c : cases) {
+        App app;
+        HWND home = app.WaitWindow(Home);
+        ASSERT_NE(home, nullptr);
+        Click(Child(home, "Yes"));
+        Click(Child(home, "&Apply"));
+        ASSERT_TRUE(AnswerInputBox(app, "Please enter your password (Max 15 characters)", c.first));
+        if (c.second) {
+            ASSERT_TRUE(AnswerInputBox(app, "Confirm password", c.second));
+        }
+        ExpectMessage(app, c.title, c.text, c.icon);
+        Sleep(0.3);
+        EXPECT_TRUE(app.Running());
+        EXPECT_EQ(Checked(Child(home, "No")), c.selectsNo) << c.first;
+        EXPECT_FALSE(PathPresent("c:\\autoexec.bat"));
+        EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
+    }
+}
+
+TEST_F(E2e, ReadOnlyBootScriptGetsAnHonestMessage) {
+    WriteFileBytes("c:\\autoexec.bat", "@echo off\r\n");
+    ::SetFileAttributesA("c:\\autoexec.bat", FILE_ATTRIBUTE_READONLY);
+    App app;
+    HWND home = app.WaitWindow(Home);
+    ASSERT_NE(home, nullptr);
+    Click(Child(home, "Yes"));
+    Click(Child(home, "&Apply"));
+    ASSERT_TRUE(AnswerInputBox(app, "Please enter your password (Max 15 characters)", "Secret1"));
+    ASSERT_TRUE(AnswerInputBox(app, "Confirm password", "Secret1"));
+    ExpectMessage(app, "Quillgate",
+                  "The settings could not be saved.\r\n\r\nc:\\autoexec.bat could not be changed "
+                  "because it is read-only.",
+                  "error");
+    Sleep(0.5);
+    EXPECT_TRUE(app.Running());
+    EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n");
+    EXPECT_EQ(ReadHome(home).status, "Not Active");
+}
