@@ -55,7 +55,9 @@ qg_start_wine() {
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export LANG=C.UTF-8 LC_ALL=C.UTF-8
     qg_ensure_display
-    wineserver -p </dev/null >/dev/null 2>&1
+    # wineserver wants the prefix folder to exist; wineboot fills it on the first run.
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1 || true
     wine wineboot </dev/null >/dev/null 2>&1
 }
 
