@@ -69,9 +69,12 @@ void frmAbout::Show() {
 }
 
 void frmAbout::Ok() {
-    ::ShowWindow(m_hwnd, SW_HIDE);
+    // Enable the home window before hiding this one: hiding the active window while the only
+    // other window is disabled sends activation to another program (and under Wine stalls for
+    // two seconds waiting for it).
     HWND home = m_app.Home().hwnd();
     ::EnableWindow(home, TRUE);
+    ::ShowWindow(m_hwnd, SW_HIDE);
     m_app.Home().TakeFocusBack();
     ::RedrawWindow(home, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN |
                                                RDW_UPDATENOW);

@@ -25,6 +25,12 @@ struct HomeState {
     bool yes, no;
 };
 
+// IsWindowEnabled on another process's window lags behind under Wine (seen: two seconds);
+// the style bit is current.
+bool Enabled(HWND window) {
+    return !(::GetWindowLongA(window, GWL_STYLE) & WS_DISABLED);
+}
+
 HomeState ReadHome(HWND home) {
     return {Text(Child(home, "Not Active") ? Child(home, "Not Active")
                                           : Child(home, "Quillgate is active.")),
@@ -196,8 +202,7 @@ TEST_F(E2e, ReadOnlyBootScriptGetsAnHonestMessage) {
     EXPECT_EQ(ReadHome(home).status, "Not Active");
 }
 
-// Disabled: after Ok the home window still reads as disabled under Wine; under investigation.
-TEST_F(E2e, DISABLED_AboutDisablesHomeAndOkActivatesItAgain) {
+TEST_F(E2e, AboutDisablesHomeAndOkActivatesItAgain) {
     App app;
     HWND home = app.WaitWindow(Home);
     ASSERT_NE(home, nullptr);
@@ -209,7 +214,7 @@ TEST_F(E2e, DISABLED_AboutDisablesHomeAndOkActivatesItAgain) {
         HWND about = app.WaitWindow("About Quillgate");
         ASSERT_NE(about, nullptr) << c.how;
         Sleep(0.3);
-        EXPECT_FALSE(::IsWindowEnabled(home)) << c.how;
+        EXPECT_FALSE(Enabled(home)) << c.how;
         EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST) << c.how;
         EXPECT_NE(::GetWindow(about, GW_OWNER), home) << c.how;
         // A boot script written meanwhile shows once the home window is active again.
@@ -226,7 +231,7 @@ TEST_F(E2e, DISABLED_AboutDisablesHomeAndOkActivatesItAgain) {
             ::PostMessageA(about, WM_SYSKEYDOWN, VK_F4, 0x20000001);
         Sleep(0.6);
         EXPECT_FALSE(::IsWindowVisible(about)) << c.how;
-        EXPECT_TRUE(::IsWindowEnabled(home)) << c.how;
+        EXPECT_TRUE(Enabled(home)) << c.how;
         EXPECT_EQ(ReadHome(home).status, "Quillgate is active.") << c.how;
         EXPECT_TRUE(ReadHome(home).yes) << c.how;
         ::DeleteFileA("c:\\autoexec.bat");
