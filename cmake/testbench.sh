@@ -5,7 +5,7 @@
 QG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QG_BUILD=${QG_BUILD:-$QG_ROOT/build}
 
-QG_PACKAGES="cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 nasm
+QG_PACKAGES="cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 nasm
   dosbox xvfb xdotool x11-utils imagemagick googletest nsis python3 unzip"
 
 qg_say() { printf '== %s\n' "$*" >&2; }

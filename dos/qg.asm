@@ -1,4 +1,414 @@
-; Placeholder until the boot prompt lands: exits at once with code 0.
+; qg.exe - asks for the boot password before the rest of c:\autoexec.bat runs.
+;
+; Contract with the configuration program:
+; - A .COM image named qg.exe (DOS goes by the "MZ" mark, not by the name).
+;   It is copied to c:\Qg_Data and started by the line c:\Qg_Data\qg.exe,
+;   which is appended to c:\autoexec.bat.
+; - c:\qg_data\vhod.dll holds the password: exactly N bytes (N = 1..15),
+;   byte i being character i XOR 6Bh (the code of "k"); no header, no
+;   terminator. A zero byte is the letter "k" like any other character.
+; - c:\qg_data\rb.com restarts the computer; it runs after the third wrong
+;   password. Should it fail to start, or come back, qg.exe restarts the
+;   computer itself: after three wrong passwords the boot never goes on.
+; - Exit code 0: password accepted. Exit code 1: no valid password file, so
+;   a notice is shown and the boot goes on (a damaged installation must not
+;   lock the owner out).
+;
+; Build: nasm -f bin -I dos/ -o qg.exe dos/qg.asm
+
+        cpu 8086
         org 100h
-        mov ax, 4C00h
+
+MAXLEN          equ 15          ; longest password
+KEY             equ 'k'         ; scrambling key of the password file
+TRIES           equ 3
+BIOS_DATA       equ 40h
+KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
+CAPS_BIT        equ 40h
+TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
+
+start:
+        mov sp, stack_top
+        cld
+        ; Give back all memory but our own, or DOS has none to start rb.com.
+        ; Should this fail, EXEC fails too and we restart directly.
+        mov bx, bss_end + 15
+        mov cl, 4
+        shr bx, cl
+        mov ah, 4Ah
         int 21h
+        call hook_vectors
+        call load_password
+        jc no_password
+        mov dx, msg_title
+        call print
+ask:
+        call read_entry
+        mov cx, [entry_len]
+        cmp cx, [pw_len]
+        jne wrong
+        mov si, password
+        mov di, entry
+        repe cmpsb
+        jne wrong
+        mov dx, msg_accepted
+        call print
+        xor al, al
+        jmp finish
+
+wrong:
+        mov dx, msg_wrong
+        call print
+        mov bx, [failures]
+        inc word [failures]
+        shl bx, 1
+        mov cx, [pause_ticks + bx]
+        cmp bx, (TRIES - 1) * 2
+        jae locked_out
+        call pause
+        call flush_keys         ; keys typed during the pause do not count
+        jmp ask
+
+locked_out:
+        mov dx, msg_restart
+        call print
+        call pause              ; time to read why the computer restarts
+        call run_rb
+        jmp reboot              ; rb.com did not restart the computer
+
+no_password:
+        mov dx, msg_no_password
+        call print
+        mov al, 1
+finish:
+        push ax
+        call wipe_secrets
+        call restore_vectors
+        pop ax
+        mov ah, 4Ch
+        int 21h
+
+; ignore_break: INT 1Bh and INT 23h handler. Ctrl+Break and Ctrl+C must not
+; stop the prompt, nor the boot script that started it.
+; In: nothing. Out: nothing. Clobbers nothing.
+ignore_break:
+        iret
+
+; fail_critical: INT 24h handler. A disk error makes the DOS call fail
+; instead of asking "Abort, Retry, Fail?": an abort would end us with
+; INT 1Bh still pointing here.
+; In: nothing. Out: AL = 3 (fail the call). Clobbers nothing else.
+fail_critical:
+        mov al, 3
+        iret
+
+; hook_vectors: saves the vectors in vector_table and points them at our
+; handlers.
+; In: DS = ES = CS. Out: vector_table holds the old vectors.
+; Clobbers AX, BX, DX, SI.
+hook_vectors:
+        mov si, vector_table
+.next:
+        mov al, [si]
+        or al, al
+        jz .done
+        mov ah, 35h             ; ES:BX = old vector
+        int 21h
+        mov [si + 1], bx
+        mov [si + 3], es
+        mov dx, [si + 5]
+        mov ah, 25h             ; DS:DX = new vector
+        int 21h
+        add si, 7
+        jmp .next
+.done:
+        push cs
+        pop es
+        ret
+
+; restore_vectors: puts back the vectors saved by hook_vectors. DOS would
+; restore INT 23h and INT 24h itself, but not INT 1Bh.
+; In: DS = CS. Out: nothing. Clobbers AX, DX, SI.
+restore_vectors:
+        mov si, vector_table
+.next:
+        mov al, [si]
+        or al, al
+        jz .done
+        push ds
+        lds dx, [si + 1]
+        mov ah, 25h
+        int 21h
+        pop ds
+        add si, 7
+        jmp .next
+.done:
+        ret
+
+; load_password: reads and unscrambles the password file.
+; In: DS = CS.
+; Out: CF clear: password holds the password, pw_len its length (1..15).
+;      CF set: no usable password: the file is missing, unreadable, empty,
+;      longer than 15 bytes, or holds a character that cannot be typed at
+;      the prompt (the owner could never enter it).
+; Clobbers AX, BX, CX, DX, SI.
+load_password:
+        mov ax, 3D00h           ; open, read only
+        mov dx, pw_path
+        int 21h
+        jc .ret
+        mov bx, ax
+        mov ah, 3Fh             ; one byte more than allowed: tells too long
+        mov cx, MAXLEN + 1
+        mov dx, password
+        int 21h
+        pushf
+        push ax
+        mov ah, 3Eh
+        int 21h
+        pop cx
+        popf
+        jc .ret
+        jcxz .bad
+        cmp cx, MAXLEN
+        ja .bad
+        mov [pw_len], cx
+        mov si, password
+.unscramble:
+        xor byte [si], KEY
+        cmp byte [si], 21h
+        jb .bad
+        cmp byte [si], 7Eh
+        ja .bad
+        inc si
+        loop .unscramble
+        clc
+        ret
+.bad:
+        stc
+.ret:
+        ret
+
+; read_entry: lets the user type a password: printable characters add a
+; "*" (at most 15), Backspace erases one, Esc clears the line, Enter with at
+; least one character ends. Anything else (Ctrl+C, Ctrl+Break's empty key,
+; space, function keys) is ignored. The Caps Lock notice follows the key.
+; In: DS = ES = CS. Out: entry and entry_len hold the typed password.
+; Clobbers AX, BX, CX, DX, SI, DI.
+read_entry:
+        mov word [entry_len], 0
+.redraw:
+        call draw_prompt
+.poll:
+        call caps_state
+        cmp al, [caps_shown]
+        jne .redraw
+        mov ah, 1               ; a key waiting?
+        int 16h
+        jz .poll
+        xor ah, ah
+        int 16h
+        mov bx, [entry_len]
+        cmp al, 0Dh
+        je .enter
+        cmp al, 8
+        je .backspace
+        cmp al, 1Bh
+        je .escape
+        cmp al, 21h
+        jb .poll
+        cmp al, 7Eh
+        ja .poll
+        cmp bx, MAXLEN
+        jae .poll
+        mov [entry + bx], al
+        inc word [entry_len]
+        jmp .redraw
+.backspace:
+        or bx, bx
+        jz .poll
+        dec word [entry_len]
+        jmp .redraw
+.escape:
+        mov word [entry_len], 0
+        jmp .redraw
+.enter:
+        or bx, bx               ; an empty line is no try
+        jz .poll
+        mov dx, msg_newline
+        jmp print
+
+; draw_prompt: rewrites the prompt line: the label, one "*" per typed
+; character, blanks up to the longest entry, the Caps Lock notice or as many
+; blanks, then moves the cursor back behind the last "*".
+; In: DS = ES = CS, entry_len. Out: caps_shown = Caps Lock state shown.
+; Clobbers AX, BX, CX, DX, SI, DI.
+draw_prompt:
+        mov di, line
+        mov si, msg_prompt
+        mov cx, PROMPT_LEN
+        rep movsb
+        mov cx, [entry_len]
+        mov al, '*'
+        rep stosb
+        mov cx, MAXLEN
+        sub cx, [entry_len]
+        mov bx, cx
+        mov al, ' '
+        rep stosb
+        call caps_state
+        mov [caps_shown], al
+        mov si, msg_caps
+        or al, al
+        jnz .notice
+        mov si, msg_no_caps
+.notice:
+        mov cx, CAPS_LEN
+        rep movsb
+        add bx, CAPS_LEN
+        mov cx, bx
+        mov al, 8               ; backspace: cursor left
+        rep stosb
+        mov al, '$'
+        stosb
+        mov dx, line
+        ; fall through
+
+; print: writes a "$"-terminated text to standard output.
+; In: DS:DX = text. Out: nothing. Clobbers AH.
+print:
+        mov ah, 9
+        int 21h
+        ret
+
+; caps_state: tells whether Caps Lock is on.
+; In: nothing. Out: AL = CAPS_BIT if on, 0 if off. Clobbers AH.
+caps_state:
+        push ds
+        mov ax, BIOS_DATA
+        mov ds, ax
+        mov al, [KB_FLAGS]
+        and al, CAPS_BIT
+        pop ds
+        ret
+
+; pause: waits, whatever is typed meanwhile.
+; In: CX = timer ticks to wait at least. Out: nothing. Clobbers AX, DX.
+pause:
+        push ds
+        mov ax, BIOS_DATA
+        mov ds, ax
+        sti
+        mov dx, [TIMER_TICKS]
+        inc cx                  ; the first tick may come at once
+.wait:
+        mov ax, [TIMER_TICKS]
+        sub ax, dx              ; wraps at midnight: ends the pause early
+        cmp ax, cx
+        jb .wait
+        dec cx
+        pop ds
+        ret
+
+; flush_keys: drops every key waiting in the BIOS buffer.
+; In: nothing. Out: nothing. Clobbers AX.
+flush_keys:
+        mov ah, 1
+        int 16h
+        jz .done
+        xor ah, ah
+        int 16h
+        jmp flush_keys
+.done:
+        ret
+
+; run_rb: starts c:\qg_data\rb.com and returns if it could not be started or
+; came back.
+; In: DS = CS. Out: DS = ES = SS = CS, SP as before. Clobbers all others.
+run_rb:
+        mov [exec_tail + 2], cs
+        mov [exec_fcb1 + 2], cs
+        mov [exec_fcb2 + 2], cs
+        mov [saved_sp], sp
+        mov dx, rb_path
+        mov bx, exec_block
+        push cs
+        pop es
+        mov ax, 4B00h
+        int 21h
+        ; Older DOS versions return with every register changed.
+        mov ax, cs
+        cli
+        mov ss, ax
+        mov sp, [cs:saved_sp]
+        sti
+        mov ds, ax
+        mov es, ax
+        ret
+
+; wipe_secrets: zeroes the password and the typed entry, which would
+; otherwise stay in memory after we leave.
+; In: ES = CS. Out: nothing. Clobbers AX, CX, DI.
+wipe_secrets:
+        mov di, secrets
+        mov cx, SECRETS_LEN
+        xor al, al
+        rep stosb
+        ret
+
+%include "reboot.inc"
+
+; Interrupt number, old vector (offset, segment), our handler.
+vector_table:
+        db 1Bh
+        dw 0, 0, ignore_break
+        db 23h
+        dw 0, 0, ignore_break
+        db 24h
+        dw 0, 0, fail_critical
+        db 0
+
+; Ticks to wait after the first, second and third wrong password: a little
+; over 1, 2 and 4 seconds.
+pause_ticks     dw 20, 38, 74
+
+exec_block:
+        dw 0                    ; our environment
+exec_tail       dw empty_tail, 0
+exec_fcb1       dw 5Ch, 0
+exec_fcb2       dw 6Ch, 0
+empty_tail      db 0, 0Dh
+
+pw_path         db 'c:\qg_data\vhod.dll', 0
+rb_path         db 'c:\qg_data\rb.com', 0
+
+msg_title       db 'This computer is locked. Type the password and press '
+                db 'Enter.', 13, 10, '$'
+msg_prompt      db 13, 'Password: '
+PROMPT_LEN      equ $ - msg_prompt
+msg_caps        db '  Caps Lock is on'
+CAPS_LEN        equ $ - msg_caps
+msg_no_caps     times CAPS_LEN db ' '
+msg_newline     db 13, 10, '$'
+msg_accepted    db 'Password accepted.', 13, 10, '$'
+msg_wrong       db 'Wrong password.', 13, 10, '$'
+msg_restart     db 'Three wrong passwords: restarting the computer.'
+                db 13, 10, '$'
+msg_no_password db 'No valid boot password is set (c:\qg_data\vhod.dll); '
+                db 'starting without one.', 13, 10, '$'
+
+failures        dw 0
+
+        section .bss
+secrets:
+password        resb MAXLEN + 1
+entry           resb MAXLEN
+pw_len          resw 1
+SECRETS_LEN     equ $ - secrets
+entry_len       resw 1
+caps_shown      resb 1
+saved_sp        resw 1
+line            resb PROMPT_LEN + MAXLEN * 2 + CAPS_LEN * 2 + 1
+                resw 256
+stack_top:
+bss_end:

@@ -1,0 +1,15 @@
+; ran.com (test helper): stands in for an rb.com that comes back. Leaves
+; c:\ran.txt to show it was started, then returns.
+        cpu 8086
+        org 100h
+        mov ah, 3Ch
+        xor cx, cx
+        mov dx, name
+        int 21h
+        jc .done
+        mov bx, ax
+        mov ah, 3Eh
+        int 21h
+.done:  mov ax, 4C00h
+        int 21h
+name    db 'c:\ran.txt', 0
