@@ -50,34 +50,9 @@ wait_for() {
     return 1
 }
 
-run_case() {
-    local want=$1 line name file extras keys outcome checks
-    line=$(grep -E "^$want " "$here/cases.txt" | sed 's/ *| */|/g; s/ *$//')
-    [ -n "$line" ] || fail "no case $want"
-    IFS='|' read -r name file extras keys outcome checks <<<"$line"
-
-    local dir=$work/$want
-    rm -rf "$dir"
-    local c=$dir/c
-    mkdir -p "$c/Qg_Data" "$c/t" "$dir/home"
-    cp "$bin/qg.exe" "$bin/rb.com" "$c/Qg_Data/"
-    cp "$tools/probe.com" "$tools/breaker.com" "$c/t/"
-    case $extras in
-    no-rb) rm "$c/Qg_Data/rb.com" ;;
-    rb-returns) cp "$tools/ran.com" "$c/Qg_Data/rb.com" ;;
-    esac
-    case $file in
-    pw:*) "$tools/make_password_file" "$c/Qg_Data/vhod.dll" "${file#pw:}" ;;
-    empty) : >"$c/Qg_Data/vhod.dll" ;;
-    esac
-    {
-        echo '@echo off'
-        [ "$extras" = breaker ] && echo 'c:\t\breaker.com'
-        echo 'c:\t\probe.com > c:\t\before.txt'
-        echo 'c:\Qg_Data\qg.exe'
-        echo 'if errorlevel 1 echo 1 > c:\t\failed.txt'
-        echo 'c:\t\probe.com > c:\t\after.txt'
-    } | sed 's/$/\r/' >"$c/autoexec.bat"
+# Boots drive $c in DOSBox: the boot script, then a marker file, then the end. Types $keys
+# once the boot script waits (c:\t\BEFORE.TXT is there), and waits for DOSBox to end.
+boot() {
     cat >"$dir/dosbox.conf" <<EOF
 [sdl]
 usescancodes=false
@@ -100,7 +75,7 @@ EOF
 
     # Now and then Xlib's connect to Xvfb fails (EAGAIN) and DOSBox gives up
     # at start-up; that is no fault of ours, so it gets another try.
-    local attempt rb_after=
+    local attempt
     for attempt in 1 2 3 4 5; do
         HOME=$dir/home SDL_AUDIODRIVER=dummy timeout 30 \
             dosbox -conf "$dir/dosbox.conf" >"$dir/dosbox.log" 2>&1 &
@@ -135,6 +110,38 @@ EOF
     wait "$pid" || rc=$?
     pid=
     [ "$rc" -eq 124 ] && fail "$want: DOSBox did not finish in time"
+    return 0
+}
+
+run_case() {
+    local want=$1 line name file extras keys outcome checks rb_after=
+    line=$(grep -E "^$want " "$here/cases.txt" | sed 's/ *| */|/g; s/ *$//')
+    [ -n "$line" ] || fail "no case $want"
+    IFS='|' read -r name file extras keys outcome checks <<<"$line"
+
+    local dir=$work/$want
+    rm -rf "$dir"
+    local c=$dir/c
+    mkdir -p "$c/Qg_Data" "$c/t" "$dir/home"
+    cp "$bin/qg.exe" "$bin/rb.com" "$c/Qg_Data/"
+    cp "$tools/probe.com" "$tools/breaker.com" "$c/t/"
+    case $extras in
+    no-rb) rm "$c/Qg_Data/rb.com" ;;
+    rb-returns) cp "$tools/ran.com" "$c/Qg_Data/rb.com" ;;
+    esac
+    case $file in
+    pw:*) "$tools/make_password_file" "$c/Qg_Data/vhod.dll" "${file#pw:}" ;;
+    empty) : >"$c/Qg_Data/vhod.dll" ;;
+    esac
+    {
+        echo '@echo off'
+        [ "$extras" = breaker ] && echo 'c:\t\breaker.com'
+        echo 'c:\t\probe.com > c:\t\before.txt'
+        echo 'c:\Qg_Data\qg.exe'
+        echo 'if errorlevel 1 echo 1 > c:\t\failed.txt'
+        echo 'c:\t\probe.com > c:\t\after.txt'
+    } | sed 's/$/\r/' >"$c/autoexec.bat"
+    boot
     check_outcome
     echo "PASS: $want"
 }
@@ -195,6 +202,51 @@ check_outcome() {
     done
 }
 
+# The whole chain: the configuration program under Wine installs the lock on the Wine
+# prefix's drive C: through its windows, then that drive boots in DOSBox, once with the
+# right password and once with three wrong ones. Needs the Wine bench of ./test (WINEPREFIX,
+# a running wineserver) and QGDRIVE, the driver program.
+run_chain() {
+    local want=chain rb_after= extras=- keys outcome
+    [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX/drive_c" ] ||
+        fail "chain: no Wine prefix (run it through ./test)"
+    [ -n "${QGDRIVE:-}" ] || fail "chain: QGDRIVE is not set"
+    dir=$work/chain
+    c=$WINEPREFIX/drive_c
+    rm -rf "$dir"
+    mkdir -p "$dir/home"
+    clean_chain
+    trap 'clean_chain; cleanup' EXIT
+    mkdir -p "$c/t"
+    cp "$tools/probe.com" "$c/t/"
+    printf '@echo off\r\nc:\\t\\probe.com > c:\\t\\before.txt\r\n' >"$c/autoexec.bat"
+    wine "$QGDRIVE" install Sesame42 </dev/null >"$dir/qgdrive.log" 2>&1 || {
+        cat "$dir/qgdrive.log" >&2
+        fail "chain: the installation through the windows failed"
+    }
+    grep -qxF $'c:\\Qg_Data\\qg.exe\r' "$c/autoexec.bat" ||
+        fail "chain: no boot-script line after the installation"
+
+    keys="t:sesame42 Return w:1.5 t:Sesame42 Return" outcome=accepted
+    boot
+    [ -e "$c/t/MARKER.TXT" ] || fail "chain: the right password did not let the boot go on"
+    grep -q 'Reboot requested' "$dir/dosbox.log" && fail "chain: rebooted after the right one"
+
+    rm -f "$c/t/MARKER.TXT" "$c/t/BEFORE.TXT"
+    keys="t:a1 Return w:1.5 t:b2 Return w:2.5 t:c3 Return" outcome=reboot
+    boot
+    [ ! -e "$c/t/MARKER.TXT" ] || fail "chain: three wrong passwords got through"
+    grep -q 'Reboot requested' "$dir/dosbox.log" || fail "chain: no reboot after three"
+    echo "PASS: chain"
+}
+
+# Takes the lock and the probe off the Wine prefix's drive C: (DOS wrote some names in
+# capitals).
+clean_chain() {
+    find "$c" -maxdepth 1 \( -iname autoexec.bat -o -iname qg_data -o -iname autotemp \
+        -o -iname autoexec.qgb -o -iname t \) -exec rm -rf {} +
+}
+
 [ $# -gt 0 ] ||
     fail "usage: run.sh SOURCE_DIR BIN_DIR WORK_DIR tools|all|CASE..."
 if [ "$1" = tools ] || [ "$1" = all ]; then
@@ -207,4 +259,6 @@ if [ "$1" = tools ] || [ "$1" = all ]; then
 fi
 [ $# -gt 0 ] || exit 0
 ensure_display
-for name in "$@"; do run_case "$name"; done
+for name in "$@"; do
+    if [ "$name" = chain ]; then run_chain; else run_case "$name"; fi
+done

@@ -1,13 +1,19 @@
 /*
- * qgdrive: clicks a control of a window from the command line, for ./run's screenshot walk.
- *   qgdrive click "<window caption>" "<control caption>"
+ * qgdrive: drives quillgate.exe from the command line, for ./run's screenshot walk and for the
+ * test that boots an installation in DOSBox.
+ *   qgdrive click "<window caption>" "<control caption>"   clicks a control of a visible window
+ *   qgdrive install <password>   starts the program, selects Yes, applies and types the password
+ *                                twice, and waits for "Settings saved, thank you." and the end
  */
 #include "tests/driver/Driver.h"
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 namespace {
+
+const char HomeCaption[] = "Quillgate v1.0 Build 05";
 
 struct Find {
     const char* caption;
@@ -23,18 +29,66 @@ BOOL CALLBACK ByCaption(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
+int ClickControl(const char* window, const char* control) {
+    Find find{window, nullptr};
+    ::EnumWindows(ByCaption, reinterpret_cast<LPARAM>(&find));
+    HWND button = find.found ? qgtest::Child(find.found, control) : nullptr;
+    if (!button) {
+        std::fprintf(stderr, "qgdrive: no control \"%s\" in a window \"%s\"\n", control, window);
+        return 1;
+    }
+    qgtest::Click(button);
+    return 0;
+}
+
+int Fail(const char* what) {
+    std::fprintf(stderr, "qgdrive install: %s\n", what);
+    return 1;
+}
+
+int Install(const char* password) {
+    qgtest::App app;
+    HWND home = app.WaitWindow(HomeCaption, 15);
+    if (!home)
+        return Fail("the home window did not open");
+    HWND yes = qgtest::Child(home, "Yes");
+    HWND apply = qgtest::Child(home, "&Apply");
+    if (!yes || !apply)
+        return Fail("no Yes option or Apply button");
+    qgtest::Click(yes);
+    qgtest::Click(apply);
+    if (!qgtest::AnswerInputBox(app, "Please enter your password (Max 15 characters)", password))
+        return Fail("no password box");
+    if (!qgtest::AnswerInputBox(app, "Confirm password", password))
+        return Fail("no confirmation box");
+    HWND box = app.WaitMessageBox(15);
+    if (!box)
+        return Fail("no message after the password");
+    const qgtest::MessageBoxInfo info = qgtest::ReadMessageBox(box);
+    if (info.text != "Settings saved, thank you.") {
+        std::fprintf(stderr, "qgdrive install: message \"%s\": \"%s\"\n", info.title.c_str(),
+                     info.text.c_str());
+        return 1;
+    }
+    qgtest::PressOk(box);
+    if (!app.WaitExit(10))
+        return Fail("the program did not end after the message");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 || std::strcmp(argv[1], "click") != 0) {
-        std::fprintf(stderr, "usage: qgdrive click <window caption> <control caption>\n");
-        return 2;
-    }
-    Find find{argv[2], nullptr};
-    ::EnumWindows(ByCaption, reinterpret_cast<LPARAM>(&find));
-    HWND control = find.found ? qgtest::Child(find.found, argv[3]) : nullptr;
-    if (!control)
+    try {
+        if (argc == 4 && std::strcmp(argv[1], "click") == 0)
+            return ClickControl(argv[2], argv[3]);
+        if (argc == 3 && std::strcmp(argv[1], "install") == 0)
+            return Install(argv[2]);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qgdrive: %s\n", e.what());
         return 1;
-    qgtest::Click(control);
-    return 0;
+    }
+    std::fprintf(stderr, "usage: qgdrive click <window caption> <control caption>\n"
+                         "       qgdrive install <password>\n");
+    return 2;
 }
