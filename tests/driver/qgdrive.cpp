@@ -2,6 +2,8 @@
  * qgdrive: drives quillgate.exe from the command line, for ./run's screenshot walk and for the
  * test that boots an installation in DOSBox.
  *   qgdrive click "<window caption>" "<control caption>"   clicks a control of a visible window
+ *   qgdrive wait "<window caption>"   waits up to 20 s for a visible window with that caption
+ *   qgdrive -desktop NAME ...    the same, on the Wine virtual desktop NAME
  *   qgdrive install <password>   starts the program, selects Yes, applies and types the password
  *                                twice, and waits for "Settings saved, thank you." and the end
  */
@@ -39,6 +41,18 @@ int ClickControl(const char* window, const char* control) {
     }
     qgtest::Click(button);
     return 0;
+}
+
+int WaitWindow(const char* caption) {
+    for (int tenths = 0; tenths < 200; ++tenths) {
+        Find find{caption, nullptr};
+        ::EnumWindows(ByCaption, reinterpret_cast<LPARAM>(&find));
+        if (find.found)
+            return 0;
+        qgtest::Sleep(0.1);
+    }
+    std::fprintf(stderr, "qgdrive: no window \"%s\"\n", caption);
+    return 1;
 }
 
 int Fail(const char* what) {
@@ -79,9 +93,22 @@ int Install(const char* password) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "-desktop") == 0) {
+        // Windows on another desktop are not listed to this thread until it joins that desktop.
+        HDESK desk = ::OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL);
+        if (!desk || !::SetThreadDesktop(desk)) {
+            std::fprintf(stderr, "qgdrive: cannot join the desktop %s (%lu)\n", argv[2],
+                         ::GetLastError());
+            return 1;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     try {
         if (argc == 4 && std::strcmp(argv[1], "click") == 0)
             return ClickControl(argv[2], argv[3]);
+        if (argc == 3 && std::strcmp(argv[1], "wait") == 0)
+            return WaitWindow(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "install") == 0)
             return Install(argv[2]);
     } catch (const std::exception& e) {
@@ -89,6 +116,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(stderr, "usage: qgdrive click <window caption> <control caption>\n"
+                         "       qgdrive wait <window caption>\n"
                          "       qgdrive install <password>\n");
     return 2;
 }
