@@ -257,6 +257,26 @@ TEST_F(E2e, EarlierVersionAdviceAtEachActivation) {
     ExpectMessage(app, "Please change your password.", advice, "information");
 }
 
+TEST_F(E2e, ProgramFileDeletedWhileRunningEndsAtTheNextActivation) {
+    const struct {
+        const char* file;
+    } cases[] = {{"rb.com"}, {"qg.exe"}};
+    for (const auto& c : cases) {
+        App app;
+        HWND home = app.WaitWindow(Home);
+        ASSERT_NE(home, nullptr) << c.file;
+        ASSERT_TRUE(::DeleteFileA((app.Folder() + "\\" + c.file).c_str())) << c.file;
+        Click(Child(home, "Ab&out"));
+        HWND about = app.WaitWindow("About Quillgate");
+        ASSERT_NE(about, nullptr) << c.file;
+        Click(Child(about, "&Ok"));
+        ExpectMessage(app, "Quillgate", "Missing system files, please reinstall Quillgate", "error");
+        DWORD code = 1;
+        EXPECT_TRUE(app.WaitExit(5, &code)) << c.file;
+        EXPECT_EQ(code, 0u) << c.file;
+    }
+}
+
 TEST_F(E2e, HiddenBootScriptHoldingTheLineGetsNoSecondLine) {
     const std::string script = std::string("@echo off\r\n") + Line + "\r\n";
     WriteFileBytes("c:\\autoexec.bat", script);
