@@ -1,16 +1,3 @@
-# Cross build for 32-bit Windows with MinGW-w64 (posix thread model, linked statically: no DLL of ours).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# ctest runs the cross-built test programs under Wine.
-find_program(QG_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${QG_WINE})
+# Cross build for 32-bit Windows: the shipping build, which Windows 95/98 can load.
+set(QG_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -6,7 +6,8 @@ QG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QG_BUILD=${QG_BUILD:-$QG_ROOT/build}
 
 QG_PACKAGES="cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 nasm
-  dosbox xvfb xdotool x11-utils imagemagick googletest nsis python3 unzip"
+  dosbox xvfb xdotool x11-utils imagemagick googletest nsis python3 unzip
+  wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64"
 
 qg_say() { printf '== %s\n' "$*" >&2; }
 
@@ -27,10 +28,48 @@ qg_install_deps() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Whether this machine runs 32-bit Linux programs, and so 32-bit Wine. Some kernels have their
+# 32-bit emulation switched off (seen: "Exec format error" from /usr/lib/wine/wine).
+qg_runs_32bit() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# QG_BUILD is the shipping 32-bit build. Where 32-bit Wine runs, its tests run there too.
+# Elsewhere the same sources are also built for 64-bit Windows in QG_BUILD/wine64, and the tests
+# that run programs under Wine run there instead; the checks of the shipping files (imports,
+# zip, resources, DOS side) stay with QG_BUILD. QG_WINE_BUILD is the build that Wine runs.
 qg_build() {
+    local host_tests=ON
+    if qg_runs_32bit; then
+        QG_WINE_BUILD=$QG_BUILD QG_WINE_ARCH=win32
+    else
+        QG_WINE_BUILD=$QG_BUILD/wine64 QG_WINE_ARCH=win64
+    fi
+    local wine_tests=ON
+    [ "$QG_WINE_BUILD" = "$QG_BUILD" ] || wine_tests=OFF
     cmake -S "$QG_ROOT" -B "$QG_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QG_ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
+        -DCMAKE_BUILD_TYPE=Release -DQG_HOST_TESTS=$host_tests -DQG_WINE_TESTS=$wine_tests >/dev/null
     cmake --build "$QG_BUILD" -j"$(nproc)"
+    if [ "$wine_tests" = OFF ]; then
+        qg_say "this machine runs no 32-bit programs: the Wine tests use a 64-bit build in $QG_WINE_BUILD"
+        cmake -S "$QG_ROOT" -B "$QG_WINE_BUILD" \
+            -DCMAKE_TOOLCHAIN_FILE="$QG_ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+            -DQG_HOST_TESTS=OFF -DQG_WINE_TESTS=ON -DQG_WINE="$QG_WINE_BUILD/winebin/wine" >/dev/null
+        cmake --build "$QG_WINE_BUILD" -j"$(nproc)"
+    fi
+    qg_wine_shims
+}
+
+# Debian's `wine` and `wineserver` scripts take the 32-bit programs whenever they are installed,
+# even where they cannot run; for a 64-bit bench, shims first on PATH take the 64-bit ones.
+qg_wine_shims() {
+    [ "$QG_WINE_ARCH" = win64 ] || return 0
+    mkdir -p "$QG_WINE_BUILD/winebin"
+    local name
+    for name in wine wineserver; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/%s64 "$@"\n' "$name" >"$QG_WINE_BUILD/winebin/$name"
+        chmod +x "$QG_WINE_BUILD/winebin/$name"
+    done
 }
 
 QG_XVFB_PID=
@@ -48,10 +87,14 @@ qg_ensure_display() {
     export DISPLAY=":$num"
 }
 
-# Wine bench: a 32-bit prefix inside the build folder, and a persistent wineserver started with
+# Wine bench: a prefix inside the Wine build folder, and a persistent wineserver started with
 # its outputs on /dev/null, so no Wine service inherits a caller's pipes (ctest would hang).
 qg_start_wine() {
-    export WINEPREFIX="$QG_BUILD/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+    if [ "$QG_WINE_ARCH" = win64 ]; then
+        export PATH="$QG_WINE_BUILD/winebin:$PATH"
+        export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+    fi
+    export WINEPREFIX="$QG_WINE_BUILD/wineprefix" WINEARCH=$QG_WINE_ARCH WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export LANG=C.UTF-8 LC_ALL=C.UTF-8
     qg_ensure_display

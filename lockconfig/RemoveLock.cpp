@@ -59,7 +59,7 @@ Outcome RemoveLock() {
                                     DescribeFileError(error)));
     }
     TakeOutBootScriptLine(outcome);
-    ::DeleteFileA(ScratchFilePath);
+    DiscardFile(ScratchFilePath); // also one left read-only by an earlier run
     return outcome;
 }
 

@@ -21,14 +21,6 @@ namespace qg {
 
 namespace {
 
-// Removes a leftover of ours, whatever attributes it was given meanwhile.
-void DiscardFile(const char* path) {
-    if (PathAttributes(path) == INVALID_FILE_ATTRIBUTES)
-        return;
-    ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(path);
-}
-
 std::string BootScriptNotChanged(const std::string& reason) {
     return FailedStep(BootScriptPath, "changed", reason);
 }
@@ -106,13 +98,13 @@ void RecoverBootScript() {
 DWORD WriteFileWhole(const std::string& target, const std::string& temp, const std::string& bytes) {
     DWORD error = 0;
     if (!WriteWholeFile(temp, bytes, error)) {
-        DiscardFile(temp.c_str());
+        DiscardFile(temp);
         return error;
     }
     if (!::MoveFileA(temp.c_str(), target.c_str())) {
         // Something is still in the way (an old file that could not be deleted): truncate and
         // write it in place, so it holds exactly the new bytes all the same.
-        DiscardFile(temp.c_str());
+        DiscardFile(temp);
         if (!WriteWholeFile(target, bytes, error))
             return error;
     }
@@ -125,22 +117,22 @@ DWORD WriteFileWhole(const std::string& target, const std::string& temp, const s
 }
 
 DWORD CopyFileWhole(const std::string& source, const std::string& target, const std::string& temp) {
-    DiscardFile(temp.c_str());
+    DiscardFile(temp);
     if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE)) {
         const DWORD error = ::GetLastError();
-        DiscardFile(temp.c_str());
+        DiscardFile(temp);
         return error;
     }
     if (!::DeleteFileA(target.c_str())) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) {
-            DiscardFile(temp.c_str());
+            DiscardFile(temp);
             return error;
         }
     }
     if (!::MoveFileA(temp.c_str(), target.c_str())) {
         const DWORD error = ::GetLastError();
-        DiscardFile(temp.c_str());
+        DiscardFile(temp);
         return error;
     }
     return 0;

@@ -118,6 +118,13 @@ bool DeleteFileIfPresent(const std::string& path, DWORD& error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+void DiscardFile(const std::string& path) {
+    if (PathAttributes(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path.c_str());
+}
+
 std::string DescribeFileError(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED:

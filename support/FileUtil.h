@@ -36,6 +36,10 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, DWORD& er
 // Deletes a file; a file that is not there is not a failure.
 bool DeleteFileIfPresent(const std::string& path, DWORD& error);
 
+// Deletes a leftover file of our own, clearing a read-only or hidden attribute first; a file
+// that is not there is not a failure.
+void DiscardFile(const std::string& path);
+
 // Why a file step failed, in plain words, to follow "could not be ...": "because it is
 // read-only", "because another program is using it", ... Empty when nothing useful is known.
 std::string DescribeFileError(DWORD error);

@@ -287,7 +287,9 @@ bool AnswerInputBox(const App& app, const std::string& prompt, const std::string
     Type(edit, text);
     Sleep(0.2);
     Click(::GetDlgItem(box, cancel ? IDCANCEL : IDOK));
-    return true;
+    // Closing a captioned window can take Wine seconds (seen: two, under Xvfb); the program
+    // goes on only once the box is gone, so the caller's next step starts from there.
+    return Poll(20, [&]() -> HWND { return ::IsWindow(box) ? nullptr : box; }) != nullptr;
 }
 
 } // namespace qgtest

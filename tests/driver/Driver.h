@@ -57,7 +57,8 @@ MessageBoxInfo ReadMessageBox(HWND box);
 std::string MessageBoxIcon(HWND box);
 void PressOk(HWND box);
 
-// Answers the program's input box: types the text and presses OK (or Cancel when cancel).
+// Answers the program's input box: types the text, presses OK (or Cancel when cancel) and
+// waits until the box is gone.
 bool AnswerInputBox(const App& app, const std::string& prompt, const std::string& text,
                     bool cancel = false);
 

@@ -1,0 +1,97 @@
+/*
+ * What the end-to-end tests share: the fixture that clears drive C:, reading the home window,
+ * answering and checking message boxes, and the usual steps of an Apply.
+ */
+#pragma once
+
+#include "lockconfig/Password.h"
+#include "tests/driver/Driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace e2e {
+
+using namespace qgtest;
+
+constexpr char Home[] = "Quillgate v1.0 Build 05";
+constexpr char Line[] = "c:\\Qg_Data\\qg.exe";
+constexpr char FirstPrompt[] = "Please enter your password (Max 15 characters)";
+constexpr char ConfirmPrompt[] = "Confirm password";
+constexpr char Saved[] = "Settings saved, thank you.";
+constexpr char NotSaved[] = "The settings could not be saved.\r\n\r\n";
+
+class E2e : public ::testing::Test {
+protected:
+    void SetUp() override { CleanDriveC(); }
+    void TearDown() override { CleanDriveC(); }
+};
+
+struct HomeState {
+    std::string status;
+    bool yes, no;
+};
+
+inline HomeState ReadHome(HWND home) {
+    HWND status = Child(home, "Not Active");
+    if (!status)
+        status = Child(home, "Quillgate is active.");
+    return {Text(status), Checked(Child(home, "Yes")), Checked(Child(home, "No"))};
+}
+
+// Checks the message box that is up (or comes up) and presses its OK.
+inline void ExpectMessage(App& app, const char* title, const std::string& text, const char* icon) {
+    HWND box = app.WaitMessageBox();
+    ASSERT_NE(box, nullptr) << "no message box for: " << text;
+    Sleep(0.3); // let it paint before its icon is compared
+    const MessageBoxInfo info = ReadMessageBox(box);
+    EXPECT_EQ(info.title, title);
+    EXPECT_EQ(info.text, text);
+    EXPECT_EQ(MessageBoxIcon(box), icon);
+    PressOk(box);
+}
+
+// The home window once the splash has gone; null when it never came.
+inline HWND OpenHome(App& app) {
+    return app.WaitWindow(Home);
+}
+
+// Selects "Yes", presses Apply and gives the same password in both boxes.
+inline bool ApplyYes(App& app, HWND home, const std::string& password) {
+    Click(Child(home, "Yes"));
+    Click(Child(home, "&Apply"));
+    return AnswerInputBox(app, FirstPrompt, password) &&
+           AnswerInputBox(app, ConfirmPrompt, password);
+}
+
+inline void ApplyNo(HWND home) {
+    Click(Child(home, "No"));
+    Click(Child(home, "&Apply"));
+}
+
+// Lays out an installed lock without the program: the boot folder with a password file and
+// programs of an earlier installation.
+inline void LayOutInstalledFolder(const std::string& oldPassword) {
+    ::CreateDirectoryA("c:\\Qg_Data", nullptr);
+    WriteFileBytes("c:\\Qg_Data\\vhod.dll", qg::ScramblePassword(oldPassword));
+    WriteFileBytes("c:\\Qg_Data\\qg.exe", "old qg");
+    WriteFileBytes("c:\\Qg_Data\\rb.com", "old rb");
+}
+
+// The boot folder holds exactly what a complete installation of this password writes.
+inline void ExpectBootFolderFilled(const App& app, const std::string& password) {
+    bool present = false;
+    EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll", &present), qg::ScramblePassword(password));
+    EXPECT_TRUE(present);
+    for (const char* name : {"\\qg.exe", "\\rb.com"}) {
+        const std::string source = ReadFileBytes(app.Folder() + name);
+        EXPECT_FALSE(source.empty()) << name;
+        EXPECT_EQ(ReadFileBytes(std::string("c:\\qg_data") + name), source) << name;
+    }
+    for (const char* leftover : {"c:\\qg_data\\vhod.new", "c:\\qg_data\\qg.new",
+                                 "c:\\qg_data\\rb.new", "c:\\autotemp", "c:\\autoexec.qgb"})
+        EXPECT_FALSE(PathPresent(leftover)) << leftover;
+}
+
+} // namespace e2e

@@ -1,0 +1,180 @@
+/*
+ * Crash safety: the program is killed at moments spread over an installation and a removal,
+ * pauses included, then started again. Drive C: must hold the old or the new boot script whole,
+ * and each boot-folder file absent, old or new, never a mix. QG_CRASH_RUNS sets the number of
+ * kills of each action (20 by default), QG_CRASH_SEED the jitter of the moments (tests/crash.sh).
+ */
+#include "tests/e2e/E2eCommon.h"
+
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+int CrashRuns() {
+    const char* runs = std::getenv("QG_CRASH_RUNS");
+    const int n = runs ? std::atoi(runs) : 0;
+    return n > 0 ? n : 20;
+}
+
+unsigned CrashSeed() {
+    const char* seed = std::getenv("QG_CRASH_SEED");
+    return seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 1u;
+}
+
+// Kill moments spread evenly over the span, each moved by a jitter within its own slot.
+std::vector<double> KillMoments(double span, int runs, unsigned seed) {
+    std::vector<double> moments;
+    unsigned state = seed * 2654435761u + 1u;
+    for (int i = 0; i < runs; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const double jitter = (state >> 8) / double(1u << 24);
+        moments.push_back(span * (i + jitter) / runs);
+    }
+    return moments;
+}
+
+// The boot script of the tests: long enough that writing it takes a moment.
+std::string LongBootScript() {
+    std::string script = "@echo off\r\n";
+    for (int i = 0; i < 200; ++i)
+        script += "rem line " + std::to_string(i) + "\r\n";
+    return script + "win\r\n";
+}
+
+// A file as it was found: absent, or with these bytes.
+struct FileState {
+    bool present = false;
+    std::string bytes;
+    bool operator==(const FileState& other) const {
+        return present == other.present && (!present || bytes == other.bytes);
+    }
+};
+
+FileState ReadState(const std::string& path) {
+    FileState state;
+    state.bytes = ReadFileBytes(path, &state.present);
+    return state;
+}
+
+struct CrashCase {
+    const char* name;
+    std::function<void()> layOut;                  // the state before the action
+    std::function<bool(App&, HWND)> start;         // starts the action; the clock runs from here
+    std::function<void(const App&)> checkDone;     // the state after the uncut action
+    std::vector<const char*> files;                // each absent, old or new, never a mix
+};
+
+// Runs the action once uncut to measure it and to see the new state, then kills it at each
+// moment and starts the program again.
+void RunCrashes(const CrashCase& c) {
+    const std::vector<std::string> paths(c.files.begin(), c.files.end());
+    auto snapshot = [&paths] {
+        std::vector<FileState> states{ReadState("c:\\autoexec.bat")};
+        for (const std::string& path : paths)
+            states.push_back(ReadState(path));
+        return states;
+    };
+    c.layOut();
+    const std::vector<FileState> before = snapshot();
+    double duration = 0;
+    {
+        App app;
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr);
+        ASSERT_TRUE(c.start(app, home));
+        const DWORD started = ::GetTickCount();
+        HWND saved = app.WaitMessageBox(30);
+        duration = (::GetTickCount() - started) / 1000.0;
+        ASSERT_NE(saved, nullptr);
+        ASSERT_EQ(ReadMessageBox(saved).text, Saved);
+        PressOk(saved);
+        ASSERT_TRUE(app.WaitExit(15));
+        c.checkDone(app);
+    }
+    const std::vector<FileState> after = snapshot();
+    ASSERT_TRUE(after[0].present);
+
+    const unsigned seed = CrashSeed();
+    // A little past the end, so that the last kills find the action done.
+    const std::vector<double> moments = KillMoments(duration * 1.1 + 0.3, CrashRuns(), seed);
+    int seen[3] = {0, 0, 0}; // old state, new state, some files old and some new
+    for (double moment : moments) {
+        CleanDriveC();
+        c.layOut();
+        {
+            App app;
+            HWND home = OpenHome(app);
+            ASSERT_NE(home, nullptr) << moment;
+            ASSERT_TRUE(c.start(app, home)) << moment;
+            Sleep(moment);
+            app.Kill();
+        }
+        App again; // the boot script is put right before the splash shows
+        ASSERT_NE(again.WaitWindow("", 20), nullptr) << moment;
+        const std::vector<FileState> now = snapshot();
+        const std::string when = std::string(c.name) + " killed after " + std::to_string(moment) + " s";
+        EXPECT_TRUE(now[0].present) << when;
+        EXPECT_TRUE(now[0] == before[0] || now[0] == after[0])
+            << when << ": the boot script holds " << now[0].bytes.size() << " bytes";
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            const FileState& file = now[i + 1];
+            EXPECT_TRUE(!file.present || file == before[i + 1] || file == after[i + 1])
+                << when << ": " << paths[i] << " holds " << file.bytes.size() << " bytes";
+        }
+        for (const char* leftover : {"c:\\autotemp", "c:\\autoexec.qgb"})
+            EXPECT_FALSE(PathPresent(leftover)) << when << ": " << leftover;
+        ++seen[now == before ? 0 : now == after ? 1 : 2];
+    }
+    std::cout << c.name << ": measured " << duration << " s, seed " << seed << ", "
+              << moments.size() << " kills: " << seen[0] << " old, " << seen[1] << " new, "
+              << seen[2] << " in between\n";
+    // Moments that all miss the action would test nothing.
+    EXPECT_GT(seen[0] + seen[2], 0);
+    EXPECT_GT(seen[1] + seen[2], 0);
+}
+
+} // namespace
+
+class E2eCrash : public E2e {};
+
+TEST_F(E2eCrash, KilledInstallationLeavesWholeFiles) {
+    // A change of password over an installed lock whose line was taken out by hand: every step
+    // of the installation runs, the pause before the new password file included.
+    RunCrashes({"installation",
+                [] {
+                    LayOutInstalledFolder("OldPassword123");
+                    WriteFileBytes("c:\\autoexec.bat", LongBootScript());
+                },
+                [](App& app, HWND home) { return ApplyYes(app, home, "New1"); },
+                [](const App& app) {
+                    EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), LongBootScript() + Line + "\r\n");
+                    ExpectBootFolderFilled(app, "New1");
+                },
+                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"}});
+}
+
+TEST_F(E2eCrash, KilledRemovalLeavesWholeFiles) {
+    const std::string script = LongBootScript();
+    const std::size_t end = script.size() - 5; // before "win"
+    const std::string installed = script.substr(0, end) + Line + "\r\n" + script.substr(end);
+    const std::string removed = script.substr(0, end) + "\r\n" + script.substr(end);
+    RunCrashes({"removal",
+                [installed] {
+                    LayOutInstalledFolder("OldPassword123");
+                    WriteFileBytes("c:\\autoexec.bat", installed);
+                },
+                [](App&, HWND home) {
+                    ApplyNo(home);
+                    return true;
+                },
+                [removed](const App&) {
+                    EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), removed);
+                    EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
+                },
+                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"}});
+}

@@ -1,0 +1,116 @@
+/*
+ * End-to-end tests of Apply with "No": what the removal makes of the boot script and the boot
+ * folder, and what the user is told when the boot script cannot be changed.
+ */
+#include "tests/e2e/E2eCommon.h"
+
+using namespace e2e;
+
+TEST_F(E2e, RemovalOfTheBootScriptLineAndFolder) {
+    const struct {
+        const char* name;
+        const char* before; // nullptr: no boot script
+        const char* after;  // nullptr: no boot script
+        bool earlierVersion;   // the boot folder also holds systemf.dat
+        const char* leftover;  // an old c:\autotemp, put there once the program runs
+    } cases[] = {
+        {"capitals", "@echo off\r\nC:\\QG_DATA\\QG.EXE\r\nwin\r\n", "@echo off\r\n\r\nwin\r\n",
+         false, nullptr},
+        {"several lines", "c:\\Qg_Data\\qg.exe\r\nrem x\r\nc:\\qg_data\\QG.exe\r\nc:\\Qg_Data\\qg.exe",
+         "\r\nrem x\r\n\r\n\r\n", false, nullptr},
+        {"blanks and arguments",
+         " c:\\Qg_Data\\qg.exe\r\nc:\\Qg_Data\\qg.exe \r\nc:\\Qg_Data\\qg.exe /x\r\nc:\\Qg_Data\\qg.exe\r\n",
+         " c:\\Qg_Data\\qg.exe\r\nc:\\Qg_Data\\qg.exe \r\nc:\\Qg_Data\\qg.exe /x\r\n\r\n", false, nullptr},
+        {"not installed", "@echo off\npath c:\\dos", "@echo off\npath c:\\dos", false, nullptr},
+        {"empty boot script", "", "", false, nullptr},
+        {"no boot script", nullptr, nullptr, false, nullptr},
+        {"earlier version", "c:\\Qg_Data\\qg.exe\r\n", "\r\n", true, nullptr},
+        {"old scratch file", "a\r\nc:\\Qg_Data\\qg.exe\r\n", "a\r\n\r\n", false, "junk\r\njunk\r\n"},
+        {"old scratch file, no line", "a\r\nb\r\n", "a\r\nb\r\n", false, "junk\r\n"},
+    };
+    for (const auto& c : cases) {
+        if (c.before)
+            WriteFileBytes("c:\\autoexec.bat", c.before);
+        LayOutInstalledFolder("OldPass9");
+        WriteFileBytes("c:\\Qg_Data\\qg.new", "cut short"); // from an installation cut short
+        if (c.earlierVersion)
+            WriteFileBytes("c:\\Qg_Data\\systemf.dat", "old");
+        App app;
+        if (c.earlierVersion) {
+            HWND advice = app.WaitMessageBox();
+            ASSERT_NE(advice, nullptr) << c.name;
+            PressOk(advice);
+        }
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << c.name;
+        if (c.leftover) {
+            // Start-up clears a scratch file; this one comes later, and read-only.
+            WriteFileBytes("c:\\autotemp", c.leftover);
+            ::SetFileAttributesA("c:\\autotemp", FILE_ATTRIBUTE_READONLY);
+        }
+        ApplyNo(home);
+        ExpectMessage(app, "Note!", Saved, "information");
+        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        bool present = false;
+        const std::string now = ReadFileBytes("c:\\autoexec.bat", &present);
+        EXPECT_EQ(present, c.after != nullptr) << c.name;
+        if (c.after) {
+            EXPECT_EQ(now, c.after) << c.name;
+        }
+        EXPECT_FALSE(PathPresent("c:\\autotemp")) << c.name;
+        EXPECT_FALSE(PathPresent("c:\\autoexec.qgb")) << c.name;
+        if (c.earlierVersion) {
+            EXPECT_EQ(ReadFileBytes("c:\\Qg_Data\\systemf.dat"), "old") << c.name;
+            for (const char* gone : {"vhod.dll", "qg.exe", "rb.com", "qg.new"})
+                EXPECT_FALSE(PathPresent(std::string("c:\\Qg_Data\\") + gone)) << c.name << gone;
+        } else {
+            EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;
+        }
+        CleanDriveC();
+    }
+}
+
+TEST_F(E2e, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
+    const std::string script = std::string("@echo off\r\n") + Line + "\r\nwin\r\n";
+    const struct {
+        const char* name;
+        DWORD share;
+        std::string message;
+    } cases[] = {
+        {"held without sharing", 0,
+         "c:\\autoexec.bat could not be read because another program is using it. The line "
+         "c:\\Qg_Data\\qg.exe may still be in it."},
+        {"held for reading", FILE_SHARE_READ,
+         "c:\\autoexec.bat could not be changed because another program is using it."},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes("c:\\autoexec.bat", script);
+        LayOutInstalledFolder("OldPass9");
+        HANDLE held = ::CreateFileA("c:\\autoexec.bat", GENERIC_READ, c.share, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE) << c.name;
+        App app;
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << c.name;
+        // Held from before the start, the boot script may not have been readable for the
+        // status scan either; the failed removal must not change what the window shows.
+        const std::string status = ReadHome(home).status;
+        ApplyNo(home);
+        ExpectMessage(app, "Quillgate", NotSaved + c.message, "error");
+        Sleep(0.5);
+        EXPECT_TRUE(app.Running()) << c.name;
+        EXPECT_EQ(ReadHome(home).status, status) << c.name;
+        ::CloseHandle(held);
+        EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script) << c.name;
+        EXPECT_FALSE(PathPresent("c:\\autotemp")) << c.name;
+        EXPECT_FALSE(PathPresent("c:\\autoexec.qgb")) << c.name;
+        EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name; // the files go all the same
+
+        // Once the other program lets go, a second Apply takes the line out.
+        ApplyNo(home);
+        ExpectMessage(app, "Note!", Saved, "information");
+        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n\r\nwin\r\n") << c.name;
+        CleanDriveC();
+    }
+}
