@@ -66,7 +66,10 @@ table=$(
     echo "| Removal on a ${remove_lines}-line boot script, outside the fixed 1 s of pauses | ${remove_net_ms} ms (${remove_total_ms} ms in all, median of ${remove_runs}) |"
 )
 rm -f "$strip"
-machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo); $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version) ($QG_WINE_ARCH build under Wine); $(date -u +%Y-%m-%d)"
+machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo); $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version); $(date -u +%Y-%m-%d)"
+if [ "$QG_WINE_ARCH" = win64 ]; then
+    machine="$machine. Times and working sets are of the 64-bit build (this kernel runs no 32-bit Wine), sizes of the shipping 32-bit build"
+fi
 report=$(printf '| Figure | Result |\n|---|---|\n%s\n\nMachine: %s. Under Wine, so times include Wine'"'"'s own start-up; the start-up ratio takes that out by comparing with the one-window program, and the working set includes Wine'"'"'s libraries (compare with the one-window program).\n' "$table" "$machine")
 echo "$report"
 if [ -n "$out" ]; then
