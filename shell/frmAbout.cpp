@@ -46,7 +46,9 @@ bool frmAbout::Create() {
     Lbl2 = AddLabel(Frm1PC, "Version 1.0", SS_LEFT, {600, 840, 1695, 255}, font, text);
     Lbl1 = AddLabel(Frm1PC, "Quillgate version 1.0", SS_CENTER, {240, 360, 3375, 255},
                     m_titleFont.get(), text);
-    lbllink = AddLabel(m_hwnd, VendorWebAddress, SS_CENTER | SS_NOTIFY, {120, 2280, 1455, 255},
+    // Wider than 1455 twips, which holds no more than "http://" of our address: up to the
+    // picture box, so the whole address shows.
+    lbllink = AddLabel(m_hwnd, VendorWebAddress, SS_CENTER | SS_NOTIFY, {120, 2280, 3480, 255},
                        m_linkFont.get(), RGB(0, 0, 255));
     ::SetWindowLongPtrA(lbllink, GWLP_ID, IdLbllink);
     Img1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {240, 240, 720, 720});

@@ -274,13 +274,17 @@ void PressOk(HWND box) {
     Click(ok);
 }
 
-bool AnswerInputBox(const App& app, const std::string& prompt, const std::string& text, bool cancel) {
-    HWND box = Poll(10, [&]() -> HWND {
+HWND WaitInputBox(const App& app, const std::string& prompt) {
+    return Poll(10, [&]() -> HWND {
         for (HWND h : app.VisibleWindows())
             if (Text(h) == "Enter Password" && Child(h, prompt))
                 return h;
         return nullptr;
     });
+}
+
+bool AnswerInputBox(const App& app, const std::string& prompt, const std::string& text, bool cancel) {
+    HWND box = WaitInputBox(app, prompt);
     if (!box)
         return false;
     HWND edit = ::FindWindowExA(box, nullptr, "Edit", nullptr);

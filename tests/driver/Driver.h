@@ -57,6 +57,8 @@ MessageBoxInfo ReadMessageBox(HWND box);
 std::string MessageBoxIcon(HWND box);
 void PressOk(HWND box);
 
+// The program's input box ("Enter Password") showing this prompt; null after 10 seconds.
+HWND WaitInputBox(const App& app, const std::string& prompt);
 // Answers the program's input box: types the text, presses OK (or Cancel when cancel) and
 // waits until the box is gone.
 bool AnswerInputBox(const App& app, const std::string& prompt, const std::string& text,

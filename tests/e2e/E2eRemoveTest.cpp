@@ -114,3 +114,62 @@ TEST_F(E2e, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
         CleanDriveC();
     }
 }
+
+TEST_F(E2e, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
+    // The removal's pauses dispatch window events: a second Apply, About and Alt+F4 come
+    // through then. None may start a second action or cut the first short. A second removal
+    // would show only where a step fails (each then reports), so that case holds the boot
+    // script open for reading.
+    const std::string script = std::string("@echo off\r\n") + Line + "\r\nwin\r\n";
+    const struct {
+        const char* name;
+        const char* button; // clicked during the removal; nullptr: Alt+F4 instead
+        bool held;          // the boot script held open, so the removal fails
+    } cases[] = {
+        {"second Apply", "&Apply", true},
+        {"About", "Ab&out", false},
+        {"Alt+F4", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes("c:\\autoexec.bat", script);
+        LayOutInstalledFolder("OldPass9");
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.held) {
+            held = ::CreateFileA("c:\\autoexec.bat", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE) << c.name;
+        }
+        App app;
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << c.name;
+        ApplyNo(home);
+        Sleep(0.3); // inside the first 0.5-second pause
+        if (c.button)
+            Click(Child(home, c.button));
+        else
+            ::PostMessageA(home, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+        HWND box = app.WaitMessageBox();
+        ASSERT_NE(box, nullptr) << c.name;
+        EXPECT_EQ(ReadMessageBox(box).text, c.held ? NotSaved + std::string(
+            "c:\\autoexec.bat could not be changed because another program is using it.") : Saved)
+            << c.name;
+        // Only the home window and this one message: no About window, no second action.
+        EXPECT_EQ(app.VisibleWindows().size(), 2u) << c.name;
+        EXPECT_EQ(app.WaitWindow("About Quillgate", 0.2), nullptr) << c.name;
+        PressOk(box);
+        // Wine takes a moment to close a box; then no other may follow.
+        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+            Sleep(0.1);
+        EXPECT_EQ(app.WaitMessageBox(2.0), nullptr) << c.name;
+        if (held != INVALID_HANDLE_VALUE) {
+            EXPECT_TRUE(app.Running()) << c.name;
+            ::CloseHandle(held);
+            EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script) << c.name;
+        } else {
+            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n\r\nwin\r\n") << c.name;
+        }
+        EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;
+        CleanDriveC();
+    }
+}

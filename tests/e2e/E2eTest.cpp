@@ -113,6 +113,32 @@ TEST_F(E2e, InstallThenRemoveRoundTrip) {
     }
 }
 
+TEST_F(E2e, InputBoxesAreMaskedAndPlacedLikeAnInputBox) {
+    App app;
+    HWND home = OpenHome(app);
+    ASSERT_NE(home, nullptr);
+    Click(Child(home, "Yes"));
+    Click(Child(home, "&Apply"));
+    for (const char* prompt : {FirstPrompt, ConfirmPrompt}) {
+        HWND box = WaitInputBox(app, prompt);
+        ASSERT_NE(box, nullptr) << prompt;
+        HWND edit = ::FindWindowExA(box, nullptr, "Edit", nullptr);
+        ASSERT_NE(edit, nullptr) << prompt;
+        // A boot password is not shown in clear: one mark per character.
+        EXPECT_NE(::SendMessageA(edit, EM_GETPASSWORDCHAR, 0, 0), 0) << prompt;
+        EXPECT_EQ(Text(::GetDlgItem(box, IDOK)), "OK") << prompt;
+        EXPECT_EQ(Text(::GetDlgItem(box, IDCANCEL)), "Cancel") << prompt;
+        RECT r;
+        ::GetWindowRect(box, &r);
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        EXPECT_NEAR(r.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, 1) << prompt;
+        EXPECT_NEAR(r.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 3, 1) << prompt;
+        ASSERT_TRUE(AnswerInputBox(app, prompt, "Secret1", prompt == ConfirmPrompt)) << prompt;
+    }
+    EXPECT_EQ(app.WaitMessageBox(1.0), nullptr);
+    EXPECT_FALSE(PathPresent("c:\\autoexec.bat"));
+}
+
 TEST_F(E2e, RefusedPasswordsChangeNothing) {
     // One run of the program for all outcomes: each leaves the home window open, and the next
     // Apply starts again with the first box. The lock is installed, so a change would show.
