@@ -6,6 +6,8 @@
 
 using namespace e2e;
 
+class E2eInstall : public E2e {};
+
 namespace {
 
 enum class Folder {
@@ -35,7 +37,7 @@ void LayOut(Folder folder) {
 
 } // namespace
 
-TEST_F(E2e, InstallationOfTheBootScriptAndFolder) {
+TEST_F(E2eInstall, InstallationOfTheBootScriptAndFolder) {
     const std::string line = std::string(Line) + "\r\n";
     const struct {
         const char* name;
@@ -90,7 +92,7 @@ TEST_F(E2e, InstallationOfTheBootScriptAndFolder) {
     }
 }
 
-TEST_F(E2e, FailedInstallationStepGetsAnHonestMessage) {
+TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
     // Each obstacle is met, reported, and the window stays open; once it is out of the way, a
     // second Apply finishes the installation.
     const std::string script = "@echo off\r\n";

@@ -6,7 +6,9 @@
 
 using namespace e2e;
 
-TEST_F(E2e, RemovalOfTheBootScriptLineAndFolder) {
+class E2eRemove : public E2e {};
+
+TEST_F(E2eRemove, RemovalOfTheBootScriptLineAndFolder) {
     const struct {
         const char* name;
         const char* before; // nullptr: no boot script
@@ -70,7 +72,7 @@ TEST_F(E2e, RemovalOfTheBootScriptLineAndFolder) {
     }
 }
 
-TEST_F(E2e, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
+TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
     const std::string script = std::string("@echo off\r\n") + Line + "\r\nwin\r\n";
     const struct {
         const char* name;
@@ -115,7 +117,7 @@ TEST_F(E2e, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
     }
 }
 
-TEST_F(E2e, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
+TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
     // The removal's pauses dispatch window events: a second Apply, About and Alt+F4 come
     // through then. None may start a second action or cut the first short. A second removal
     // would show only where a step fails (each then reports), so that case holds the boot
