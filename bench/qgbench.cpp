@@ -35,57 +35,30 @@ double Now() {
     return static_cast<double>(count.QuadPart) / frequency.QuadPart;
 }
 
-class Started {
-public:
-    explicit Started(const std::string& exe) {
-        std::string folder = exe.substr(0, exe.find_last_of('\\'));
-        std::string line = "\"" + exe + "\"";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        start = Now();
-        if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.c_str(), &si, &pi))
-            throw std::runtime_error("cannot start " + exe);
-    }
-    ~Started() {
-        ::TerminateProcess(pi.hProcess, 0);
-        ::WaitForSingleObject(pi.hProcess, 5000);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
-    // The first visible top-level window (with this caption unless empty), polled each
-    // millisecond; null after the timeout.
-    HWND WaitWindow(const std::string& caption, double seconds) const {
+// A program started by the clock: `start` is read just before the process is created.
+struct Started {
+    explicit Started(const std::string& exe)
+        : start(Now()), process("\"" + exe + "\"", exe.substr(0, exe.find_last_of('\\'))) {}
+
+    // The first visible top-level window (with this caption unless empty), or a message box
+    // when `messageBox`, polled each millisecond; null after the timeout.
+    HWND WaitWindow(const std::string& caption, double seconds, bool messageBox = false) const {
         const double end = Now() + seconds;
         do {
-            Search search{pi.dwProcessId, caption, nullptr};
-            ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-            if (search.found)
-                return search.found;
+            for (HWND h : process.VisibleWindows()) {
+                char name[16] = {};
+                ::GetClassNameA(h, name, sizeof name);
+                if (messageBox ? std::string(name) == "#32770"
+                               : caption.empty() || qgtest::Text(h) == caption)
+                    return h;
+            }
             ::Sleep(1);
         } while (Now() < end);
         return nullptr;
     }
-    PROCESS_INFORMATION pi = {};
-    double start = 0;
 
-private:
-    struct Search {
-        DWORD pid;
-        std::string caption;
-        HWND found;
-    };
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM lParam) {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hwnd, &pid);
-        if (pid == search->pid && ::IsWindowVisible(hwnd) &&
-            (search->caption.empty() || qgtest::Text(hwnd) == search->caption)) {
-            search->found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
+    double start;
+    qgtest::Process process;
 };
 
 double Median(std::vector<double> values) {
@@ -120,7 +93,7 @@ int Peak(const std::string& exe, const std::string& caption, const std::string& 
     ::Sleep(500);
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
-    if (!::GetProcessMemoryInfo(program.pi.hProcess, &counters, sizeof counters))
+    if (!::GetProcessMemoryInfo(program.process.Handle(), &counters, sizeof counters))
         throw std::runtime_error("no memory counters");
     std::printf("peak_%s_kb=%lu\n", name.c_str(),
                 static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024));
@@ -157,19 +130,7 @@ int Remove(const std::string& quillgate, int lines, int runs) {
         ::Sleep(300);
         const double clicked = Now();
         qgtest::Click(qgtest::Child(home, "&Apply"));
-        HWND box = nullptr;
-        while (!box && Now() - clicked < 60) {
-            for (HWND h = ::GetTopWindow(nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(h, &pid);
-                char name[16] = {};
-                ::GetClassNameA(h, name, sizeof name);
-                if (pid == program.pi.dwProcessId && ::IsWindowVisible(h) &&
-                    std::string(name) == "#32770")
-                    box = h;
-            }
-            ::Sleep(1);
-        }
+        HWND box = program.WaitWindow("", 60, true);
         const double took = Now() - clicked;
         const std::string text = box ? qgtest::ReadMessageBox(box).text : "";
         const std::string after = qgtest::ReadFileBytes("c:\\autoexec.bat");

@@ -1,25 +1,6 @@
-# What ships and how: the runtime quillgate.exe links for Windows 95/98, the install layout,
-# and the two packages that `cmake --build <build> --target package` makes with CPack:
-# Quillgate-1.0-win32.zip and the NSIS installer Quillgate-1.0-setup.exe.
-
-# The posix thread model's static runtime drags in winpthread, whose imports
-# (GetTickCount64, AddVectoredExceptionHandler, TryEnterCriticalSection...) Windows 95/98 lack,
-# so they would refuse to load the program. quillgate.exe starts no threads: it links the
-# libstdc++ and libgcc of the win32 thread model instead, found first through this search path.
-# The tests keep the posix runtime, which GoogleTest needs. tests/imports checks the result.
-if(CMAKE_CXX_COMPILER MATCHES "-posix$")
-    string(REGEX REPLACE "-posix$" "-win32" QG_WIN32_CXX "${CMAKE_CXX_COMPILER}")
-    execute_process(COMMAND ${QG_WIN32_CXX} -print-file-name=libstdc++.a
-                    OUTPUT_VARIABLE QG_WIN32_LIBSTDCXX OUTPUT_STRIP_TRAILING_WHITESPACE
-                    RESULT_VARIABLE QG_WIN32_RESULT ERROR_QUIET)
-    if(QG_WIN32_RESULT EQUAL 0 AND IS_ABSOLUTE "${QG_WIN32_LIBSTDCXX}")
-        get_filename_component(QG_WIN32_RUNTIME_DIR "${QG_WIN32_LIBSTDCXX}" DIRECTORY)
-        target_link_options(quillgate PRIVATE -L${QG_WIN32_RUNTIME_DIR})
-    else()
-        message(WARNING "No win32 thread-model runtime beside ${CMAKE_CXX_COMPILER}: "
-                        "quillgate.exe will not load on Windows 95/98")
-    endif()
-endif()
+# What ships and how: the install layout, and the two packages that
+# `cmake --build <build> --target package` makes with CPack: Quillgate-1.0-win32.zip and the NSIS
+# installer Quillgate-1.0-setup.exe.
 
 # The user's README, with DOS line ends so that Notepad on Windows 95/98 shows its lines.
 set(QG_README_TXT ${CMAKE_BINARY_DIR}/packaging/README.txt)

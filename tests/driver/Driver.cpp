@@ -14,15 +14,6 @@ namespace qgtest {
 
 namespace {
 
-std::string BinFolder() {
-    // The build folder seen from Wine: drive Z: is the host's root.
-    std::string path = std::string("z:") + QG_BIN_DIR;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 struct Search {
     DWORD pid;
     std::vector<HWND> found;
@@ -41,6 +32,14 @@ std::string ClassOf(HWND hwnd) {
     char name[64] = {};
     ::GetClassNameA(hwnd, name, sizeof name);
     return name;
+}
+
+// Whether any window below `parent`, at any depth, satisfies `test`.
+template <typename F> bool AnyDescendant(HWND parent, F test) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (test(child) || AnyDescendant(child, test))
+            return true;
+    return false;
 }
 
 template <typename F> HWND Poll(double seconds, F find) {
@@ -115,37 +114,56 @@ void CleanDriveC() {
         RemovePath(path);
 }
 
-App::App(bool withRb, bool withQg) : m_folder("c:\\qgtest\\app") {
-    RemovePath(m_folder);
-    ::CreateDirectoryA("c:\\qgtest", nullptr);
-    ::CreateDirectoryA(m_folder.c_str(), nullptr);
-    const std::string bin = BinFolder();
-    ::CopyFileA((bin + "\\quillgate.exe").c_str(), (m_folder + "\\quillgate.exe").c_str(), FALSE);
-    if (withRb)
-        ::CopyFileA((bin + "\\rb.com").c_str(), (m_folder + "\\rb.com").c_str(), FALSE);
-    if (withQg)
-        ::CopyFileA((bin + "\\qg.exe").c_str(), (m_folder + "\\qg.exe").c_str(), FALSE);
-    std::string command = "\"" + m_folder + "\\quillgate.exe\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          m_folder.c_str(), &si, &m_pi))
-        throw std::runtime_error("cannot start quillgate.exe");
+std::string HostPath(const std::string& path) {
+    std::string windows = "z:" + path;
+    for (char& c : windows)
+        if (c == '/')
+            c = '\\';
+    return windows;
 }
 
-App::~App() {
+std::string BinFolder() {
+    return HostPath(QG_BIN_DIR);
+}
+
+Process::Process(const std::string& command, const std::string& folder) {
+    std::string line = command;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &si, &m_pi))
+        throw std::runtime_error("cannot start " + command);
+}
+
+Process::~Process() {
     Kill();
     ::CloseHandle(m_pi.hThread);
     ::CloseHandle(m_pi.hProcess);
 }
 
-std::vector<HWND> App::VisibleWindows() const {
+App::App(bool withRb, bool withQg) : Process(LayOut(withRb, withQg), AppFolder) {}
+
+std::string App::LayOut(bool withRb, bool withQg) {
+    const std::string folder = AppFolder;
+    RemovePath(folder);
+    ::CreateDirectoryA("c:\\qgtest", nullptr);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string bin = BinFolder();
+    ::CopyFileA((bin + "\\quillgate.exe").c_str(), (folder + "\\quillgate.exe").c_str(), FALSE);
+    if (withRb)
+        ::CopyFileA((bin + "\\rb.com").c_str(), (folder + "\\rb.com").c_str(), FALSE);
+    if (withQg)
+        ::CopyFileA((bin + "\\qg.exe").c_str(), (folder + "\\qg.exe").c_str(), FALSE);
+    return "\"" + folder + "\\quillgate.exe\"";
+}
+
+std::vector<HWND> Process::VisibleWindows() const {
     Search search{m_pi.dwProcessId, {}};
     ::EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND App::WaitWindow(const std::string& caption, double seconds) const {
+HWND Process::WaitWindow(const std::string& caption, double seconds) const {
     return Poll(seconds, [&]() -> HWND {
         for (HWND h : VisibleWindows())
             if (Text(h) == caption && ClassOf(h) != "#32770")
@@ -154,7 +172,7 @@ HWND App::WaitWindow(const std::string& caption, double seconds) const {
     });
 }
 
-HWND App::WaitMessageBox(double seconds) const {
+HWND Process::WaitMessageBox(double seconds) const {
     return Poll(seconds, [&]() -> HWND {
         for (HWND h : VisibleWindows())
             if (ClassOf(h) == "#32770" && ::GetDlgItem(h, 0xFFFF))
@@ -163,11 +181,21 @@ HWND App::WaitMessageBox(double seconds) const {
     });
 }
 
-bool App::Running() const {
+HWND Process::WaitWindowWith(const std::string& part, double seconds) const {
+    auto holds = [&part](HWND window) { return Text(window).find(part) != std::string::npos; };
+    return Poll(seconds, [&]() -> HWND {
+        for (HWND h : VisibleWindows())
+            if (holds(h) || AnyDescendant(h, holds))
+                return h;
+        return nullptr;
+    });
+}
+
+bool Process::Running() const {
     return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool App::WaitExit(double seconds, DWORD* code) {
+bool Process::WaitExit(double seconds, DWORD* code) {
     if (::WaitForSingleObject(m_pi.hProcess, static_cast<DWORD>(seconds * 1000)) != WAIT_OBJECT_0)
         return false;
     if (code)
@@ -175,7 +203,7 @@ bool App::WaitExit(double seconds, DWORD* code) {
     return true;
 }
 
-void App::Kill() {
+void Process::Kill() {
     if (Running()) {
         ::TerminateProcess(m_pi.hProcess, 99);
         ::WaitForSingleObject(m_pi.hProcess, 5000);

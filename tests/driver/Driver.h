@@ -20,26 +20,49 @@ void RemovePath(const std::string& path); // file or folder tree, whatever its a
 // Removes the boot script, the boot folder and the scratch files.
 void CleanDriveC();
 
-class App {
-public:
-    // Lays out c:\qgtest\app with quillgate.exe and the chosen DOS-side programs, and starts it.
-    explicit App(bool withRb = true, bool withQg = true);
-    ~App();
+// A host path as Wine's programs see it (drive Z: is the host's root).
+std::string HostPath(const std::string& path);
+// The build's folder of quillgate.exe, qg.exe and rb.com, as a Windows path.
+std::string BinFolder();
 
-    std::string Folder() const { return m_folder; }
-    // A visible top-level window of the program with this caption; null after the timeout.
+// A started program: its process, and its windows as a user sees them.
+class Process {
+public:
+    // Starts the command line in the folder (the current one when empty); throws when it cannot.
+    explicit Process(const std::string& command, const std::string& folder = "");
+    ~Process(); // ends the program if it still runs
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // A visible top-level window with this caption (not a message box); null after the timeout.
     HWND WaitWindow(const std::string& caption, double seconds = 10) const;
-    // A message box of the program (class #32770); null after the timeout.
+    // A message box (class #32770); null after the timeout.
     HWND WaitMessageBox(double seconds = 10) const;
+    // A visible top-level window whose own text or a child's text holds `part`.
+    HWND WaitWindowWith(const std::string& part, double seconds) const;
     std::vector<HWND> VisibleWindows() const;
     bool WaitExit(double seconds, DWORD* code = nullptr);
     bool Running() const;
     void Kill();
     DWORD Pid() const { return m_pi.dwProcessId; }
+    HANDLE Handle() const { return m_pi.hProcess; }
 
 private:
-    std::string m_folder;
     PROCESS_INFORMATION m_pi = {};
+};
+
+// quillgate.exe started from an application folder of the test's own.
+class App : public Process {
+public:
+    // Lays out c:\qgtest\app with quillgate.exe and the chosen DOS-side programs, and starts it.
+    explicit App(bool withRb = true, bool withQg = true);
+
+    std::string Folder() const { return AppFolder; }
+
+private:
+    static constexpr char AppFolder[] = "c:\\qgtest\\app";
+    // Lays out the folder; returns the command line that starts the program there.
+    static std::string LayOut(bool withRb, bool withQg);
 };
 
 std::string Text(HWND window);

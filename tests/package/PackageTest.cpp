@@ -26,19 +26,12 @@ constexpr char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\U
 constexpr char LockLine[] = "c:\\Qg_Data\\qg.exe";
 constexpr char WarningPart[] = "boot password lock is still active";
 
-std::string WindowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return "z:" + path;
-}
-
 std::string SetupExe() {
-    return WindowsPath(QG_PACKAGE_DIR "/Quillgate-1.0-setup.exe");
+    return HostPath(QG_PACKAGE_DIR "/Quillgate-1.0-setup.exe");
 }
 
 std::string Bin(const char* name) {
-    return WindowsPath(QG_BIN_DIR "/") + name;
+    return BinFolder() + "\\" + name;
 }
 
 std::string InstallFolder() {
@@ -52,78 +45,6 @@ std::string Shortcut() {
     ::SHGetSpecialFolderPathA(nullptr, folder, CSIDL_COMMON_PROGRAMS, FALSE);
     return std::string(folder) + "\\Quillgate.lnk";
 }
-
-// A started program (not the Driver's App: that one lays out its own folder).
-class Process {
-public:
-    Process(const std::string& command, const std::string& folder = "") {
-        std::string line = command;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.empty() ? nullptr : folder.c_str(), &si, &m_pi))
-            throw std::runtime_error("cannot start " + command);
-    }
-    ~Process() {
-        if (Running())
-            ::TerminateProcess(m_pi.hProcess, 1);
-        ::CloseHandle(m_pi.hThread);
-        ::CloseHandle(m_pi.hProcess);
-    }
-    bool Running() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
-    // The exit code, or STILL_ACTIVE after the timeout.
-    DWORD Wait(double seconds) const {
-        ::WaitForSingleObject(m_pi.hProcess, static_cast<DWORD>(seconds * 1000));
-        DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(m_pi.hProcess, &code);
-        return code;
-    }
-    // A visible top-level window of this process whose own text or a child's text holds `part`.
-    HWND WaitWindowWith(const std::string& part, double seconds) const {
-        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < seconds * 1000;
-             ::Sleep(50)) {
-            Search search{m_pi.dwProcessId, part, nullptr};
-            ::EnumWindows(Top, reinterpret_cast<LPARAM>(&search));
-            if (search.found)
-                return search.found;
-        }
-        return nullptr;
-    }
-
-private:
-    struct Search {
-        DWORD pid;
-        std::string part;
-        HWND found;
-    };
-    static bool Holds(HWND window, const std::string& part) {
-        return Text(window).find(part) != std::string::npos;
-    }
-    static BOOL CALLBACK ChildHolds(HWND child, LPARAM lParam) {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        if (Holds(child, search->part)) {
-            search->found = child;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static BOOL CALLBACK Top(HWND window, LPARAM lParam) {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(window, &pid);
-        if (pid != search->pid || !::IsWindowVisible(window))
-            return TRUE;
-        Search inner{pid, search->part, nullptr};
-        if (!Holds(window, search->part))
-            ::EnumChildWindows(window, ChildHolds, reinterpret_cast<LPARAM>(&inner));
-        if (Holds(window, search->part) || inner.found) {
-            search->found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    PROCESS_INFORMATION m_pi = {};
-};
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
@@ -218,7 +139,7 @@ protected:
         const std::string uninstaller = InstallFolder() + "\\uninstall.exe";
         if (PathPresent(uninstaller)) {
             Process run(Quoted(uninstaller) + " /S");
-            run.Wait(30);
+            run.WaitExit(30);
             WaitGone(uninstaller, 30);
         }
         RemovePath(InstallFolder());
@@ -228,7 +149,9 @@ protected:
 
     static void InstallSilently() {
         Process setup(Quoted(SetupExe()) + " /S");
-        ASSERT_EQ(setup.Wait(120), 0u);
+        DWORD code = STILL_ACTIVE;
+        setup.WaitExit(120, &code);
+        ASSERT_EQ(code, 0u);
     }
 };
 
@@ -266,7 +189,7 @@ TEST_F(Package, SilentInstallRunsAndSilentUninstallLeavesTheLock) {
         before.push_back(ReadFileBytes(f));
     // The uninstaller copies itself away and ends at once; the copy does the work.
     Process uninstall(Quoted(folder + "\\uninstall.exe") + " /S");
-    uninstall.Wait(30);
+    uninstall.WaitExit(30);
     EXPECT_TRUE(WaitGone(folder, 60)) << "install folder still there";
     EXPECT_FALSE(PathPresent(Shortcut()));
     EXPECT_FALSE(UninstallKeyPresent());
@@ -308,7 +231,7 @@ TEST_F(Package, UninstallerWarnsOnlyWhenTheBootScriptRunsTheLock) {
         EXPECT_EQ(uninstall.WaitWindowWith(WarningPart, 0.5) != nullptr, c.warns) << label;
         // Cancel, on the warning or on the first page: nothing is removed.
         ::PostMessageA(shown, WM_COMMAND, IDCANCEL, 0);
-        EXPECT_NE(uninstall.Wait(15), STILL_ACTIVE) << label;
+        EXPECT_TRUE(uninstall.WaitExit(15)) << label;
         EXPECT_TRUE(PathPresent(folder + "\\quillgate.exe")) << label;
         EXPECT_TRUE(UninstallKeyPresent()) << label;
     }
