@@ -25,11 +25,31 @@ TRIES           equ 3
 BIOS_DATA       equ 40h
 KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
 CAPS_BIT        equ 40h
+BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
+VIDEO_PAGE      equ 62h
 
+; Before anything else, and before any DOS call: a Ctrl+C or Ctrl+Break typed
+; while DOS loaded us is acted on at our first DOS call that checks for breaks,
+; and the handler we inherit from COMMAND.COM would end us there, letting the
+; boot script go on. So the vectors are written directly, interrupts off.
 start:
+        cli
         mov sp, stack_top
+        call hook_vectors
+        sti
         cld
+        call clear_break
+        ; DOS's own break checking off while we run: with it on, nearly every
+        ; DOS call looks for Ctrl+C and prints "^C" before calling INT 23h.
+        ; Functions 33h never check.
+        mov ax, 3300h
+        int 21h
+        mov [break_state], dl
+        mov ax, 3301h
+        xor dl, dl
+        int 21h
+        call text_mode
         ; Give back all memory but our own, or DOS has none to start rb.com.
         ; Should this fail, EXEC fails too and we restart directly.
         mov bx, bss_end + 15
@@ -37,7 +57,6 @@ start:
         shr bx, cl
         mov ah, 4Ah
         int 21h
-        call hook_vectors
         call load_password
         jc no_password
         mov dx, msg_title
@@ -73,6 +92,7 @@ locked_out:
         mov dx, msg_restart
         call print
         call pause              ; time to read why the computer restarts
+        call clear_break
         call run_rb
         jmp reboot              ; rb.com did not restart the computer
 
@@ -83,7 +103,16 @@ no_password:
 finish:
         push ax
         call wipe_secrets
+        ; Keys and a Ctrl+Break left from the prompt would otherwise reach
+        ; COMMAND.COM, which asks whether to end the boot script.
+        call flush_keys
+        call clear_break
+        mov ax, 3301h
+        mov dl, [break_state]
+        int 21h
+        cli
         call restore_vectors
+        sti
         pop ax
         mov ah, 4Ch
         int 21h
@@ -102,23 +131,27 @@ fail_critical:
         mov al, 3
         iret
 
-; hook_vectors: saves the vectors in vector_table and points them at our
-; handlers.
-; In: DS = ES = CS. Out: vector_table holds the old vectors.
-; Clobbers AX, BX, DX, SI.
+; hook_vectors: saves the vectors of vector_table there and points them at
+; our handlers, writing the vector table directly (no DOS call).
+; In: DS = CS, interrupts off. Out: ES = CS. Clobbers AX, BX, SI.
 hook_vectors:
+        xor ax, ax
+        mov es, ax
         mov si, vector_table
 .next:
-        mov al, [si]
-        or al, al
+        mov bl, [si]
+        or bl, bl
         jz .done
-        mov ah, 35h             ; ES:BX = old vector
-        int 21h
-        mov [si + 1], bx
-        mov [si + 3], es
-        mov dx, [si + 5]
-        mov ah, 25h             ; DS:DX = new vector
-        int 21h
+        xor bh, bh
+        shl bx, 1
+        shl bx, 1
+        mov ax, [es:bx]
+        mov [si + 1], ax
+        mov ax, [es:bx + 2]
+        mov [si + 3], ax
+        mov ax, [si + 5]
+        mov [es:bx], ax
+        mov [es:bx + 2], cs
         add si, 7
         jmp .next
 .done:
@@ -128,21 +161,60 @@ hook_vectors:
 
 ; restore_vectors: puts back the vectors saved by hook_vectors. DOS would
 ; restore INT 23h and INT 24h itself, but not INT 1Bh.
-; In: DS = CS. Out: nothing. Clobbers AX, DX, SI.
+; In: DS = CS, interrupts off. Out: ES = CS. Clobbers AX, BX, SI.
 restore_vectors:
+        xor ax, ax
+        mov es, ax
         mov si, vector_table
 .next:
-        mov al, [si]
-        or al, al
+        mov bl, [si]
+        or bl, bl
         jz .done
-        push ds
-        lds dx, [si + 1]
-        mov ah, 25h
-        int 21h
-        pop ds
+        xor bh, bh
+        shl bx, 1
+        shl bx, 1
+        mov ax, [si + 1]
+        mov [es:bx], ax
+        mov ax, [si + 3]
+        mov [es:bx + 2], ax
         add si, 7
         jmp .next
 .done:
+        push cs
+        pop es
+        ret
+
+; clear_break: clears the BIOS Ctrl+Break flag, on which DOS acts at the next
+; DOS call that checks for breaks (printing "^C").
+; In: nothing. Out: nothing. Clobbers nothing.
+clear_break:
+        push ds
+        push ax
+        mov ax, BIOS_DATA
+        mov ds, ax
+        and byte [BREAK_FLAG], 7Fh
+        pop ax
+        pop ds
+        ret
+
+; text_mode: sets 80x25 text mode when the screen is in a graphics mode (the
+; Windows 95/98 start-up logo leaves it so while the boot script runs), so
+; the prompt can be seen; a text mode is left as it is, screen and all.
+; In: nothing. Out: video_page = the page we print on. Clobbers AX, BX.
+text_mode:
+        mov ah, 0Fh             ; AL = mode, BH = page
+        int 10h
+        cmp al, 2
+        je .text
+        cmp al, 3
+        je .text
+        cmp al, 7
+        je .text
+        mov ax, 0003h
+        int 10h
+        xor bh, bh
+.text:
+        mov [video_page], bh
         ret
 
 ; load_password: reads and unscrambles the password file.
@@ -205,7 +277,13 @@ read_entry:
         jne .redraw
         mov ah, 1               ; a key waiting?
         int 16h
-        jz .poll
+        jnz .key
+        ; Halt until the next interrupt (a key, or the timer 18 times a
+        ; second): polling would keep an emulator at a whole core.
+        sti
+        hlt
+        jmp .poll
+.key:
         xor ah, ah
         int 16h
         mov bx, [entry_len]
@@ -274,11 +352,20 @@ draw_prompt:
         mov dx, line
         ; fall through
 
-; print: writes a "$"-terminated text to standard output.
-; In: DS:DX = text. Out: nothing. Clobbers AH.
+; print: writes a "$"-terminated text at the cursor through the BIOS. DOS's
+; console output would look for Ctrl+C and print "^C".
+; In: DS:DX = text. Out: nothing. Clobbers AX, BX, SI.
 print:
-        mov ah, 9
-        int 21h
+        mov si, dx
+        mov bh, [video_page]
+.next:
+        lodsb
+        cmp al, '$'
+        je .done
+        mov ah, 0Eh
+        int 10h
+        jmp .next
+.done:
         ret
 
 ; caps_state: tells whether Caps Lock is on.
@@ -292,7 +379,7 @@ caps_state:
         pop ds
         ret
 
-; pause: waits, whatever is typed meanwhile.
+; pause: waits, whatever is typed meanwhile, halted between timer ticks.
 ; In: CX = timer ticks to wait at least. Out: nothing. Clobbers AX, DX.
 pause:
         push ds
@@ -302,6 +389,7 @@ pause:
         mov dx, [TIMER_TICKS]
         inc cx                  ; the first tick may come at once
 .wait:
+        hlt
         mov ax, [TIMER_TICKS]
         sub ax, dx              ; wraps at midnight: ends the pause early
         cmp ax, cx
@@ -398,6 +486,8 @@ msg_no_password db 'No valid boot password is set (c:\qg_data\vhod.dll); '
                 db 'starting without one.', 13, 10, '$'
 
 failures        dw 0
+break_state     db 0            ; DOS's break checking when we started
+video_page      db 0
 
         section .bss
 secrets:

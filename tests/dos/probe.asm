@@ -1,6 +1,7 @@
 ; probe.com (test helper): writes the text screen (80x25, trailing blanks
-; dropped) and then the 4 bytes of the INT 1Bh vector to standard output,
-; so a test can read what the user saw and check that INT 1Bh is restored.
+; dropped), then the 4 bytes of the INT 1Bh vector and DOS's break-checking
+; state (1 byte, 0 or 1) to standard output, so a test can read what the user
+; saw and check that a program put both back.
         cpu 8086
         org 100h
         cld
@@ -31,6 +32,10 @@
         movsw
         movsw
         pop ds
+        mov ax, 3300h
+        int 21h
+        mov al, dl
+        stosb
         mov cx, di
         mov dx, out
         sub cx, dx
@@ -41,4 +46,4 @@
         int 21h
 
         section .bss
-out:    resb 25 * 82 + 4
+out:    resb 25 * 82 + 5

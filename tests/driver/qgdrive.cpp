@@ -1,11 +1,12 @@
 /*
  * qgdrive: drives quillgate.exe from the command line, for ./run's screenshot walk and for the
- * test that boots an installation in DOSBox.
+ * tests that boot an installation on DOS.
  *   qgdrive click "<window caption>" "<control caption>"   clicks a control of a visible window
  *   qgdrive wait "<window caption>"   waits up to 20 s for a visible window with that caption
  *   qgdrive -desktop NAME ...    the same, on the Wine virtual desktop NAME
  *   qgdrive install <password>   starts the program, selects Yes, applies and types the password
  *                                twice, and waits for "Settings saved, thank you." and the end
+ *   qgdrive remove               starts the program, selects No, applies, and waits the same
  */
 #include "tests/driver/Driver.h"
 
@@ -56,31 +57,33 @@ int WaitWindow(const char* caption) {
 }
 
 int Fail(const char* what) {
-    std::fprintf(stderr, "qgdrive install: %s\n", what);
+    std::fprintf(stderr, "qgdrive: %s\n", what);
     return 1;
 }
 
-int Install(const char* password) {
+// Applies "Yes" with the password, or "No" when there is none.
+int Apply(const char* password) {
     qgtest::App app;
     HWND home = app.WaitWindow(HomeCaption, 15);
     if (!home)
         return Fail("the home window did not open");
-    HWND yes = qgtest::Child(home, "Yes");
+    HWND option = qgtest::Child(home, password ? "Yes" : "No");
     HWND apply = qgtest::Child(home, "&Apply");
-    if (!yes || !apply)
-        return Fail("no Yes option or Apply button");
-    qgtest::Click(yes);
+    if (!option || !apply)
+        return Fail("no Yes/No option or Apply button");
+    qgtest::Click(option);
     qgtest::Click(apply);
-    if (!qgtest::AnswerInputBox(app, "Please enter your password (Max 15 characters)", password))
+    if (password &&
+        !qgtest::AnswerInputBox(app, "Please enter your password (Max 15 characters)", password))
         return Fail("no password box");
-    if (!qgtest::AnswerInputBox(app, "Confirm password", password))
+    if (password && !qgtest::AnswerInputBox(app, "Confirm password", password))
         return Fail("no confirmation box");
     HWND box = app.WaitMessageBox(15);
     if (!box)
         return Fail("no message after the password");
     const qgtest::MessageBoxInfo info = qgtest::ReadMessageBox(box);
     if (info.text != "Settings saved, thank you.") {
-        std::fprintf(stderr, "qgdrive install: message \"%s\": \"%s\"\n", info.title.c_str(),
+        std::fprintf(stderr, "qgdrive: message \"%s\": \"%s\"\n", info.title.c_str(),
                      info.text.c_str());
         return 1;
     }
@@ -110,13 +113,16 @@ int main(int argc, char** argv) {
         if (argc == 3 && std::strcmp(argv[1], "wait") == 0)
             return WaitWindow(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "install") == 0)
-            return Install(argv[2]);
+            return Apply(argv[2]);
+        if (argc == 2 && std::strcmp(argv[1], "remove") == 0)
+            return Apply(nullptr);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qgdrive: %s\n", e.what());
         return 1;
     }
     std::fprintf(stderr, "usage: qgdrive click <window caption> <control caption>\n"
                          "       qgdrive wait <window caption>\n"
-                         "       qgdrive install <password>\n");
+                         "       qgdrive install <password>\n"
+                         "       qgdrive remove\n");
     return 2;
 }

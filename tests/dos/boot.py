@@ -1,0 +1,286 @@
+#!/usr/bin/env python3
+"""Boots qg.exe and rb.com on real DOS (FreeDOS in QEMU) and types at them: one case of
+cases.txt a run, or the whole chain with the configuration program under Wine.
+
+    boot.py SOURCE_DIR BIN_DIR WORK_DIR tools|all|chain|CASE...
+
+"tools" assembles the test helpers and builds the password-file maker into WORK_DIR/tools
+(ctest runs it first). Exit status 0: passed; 1: failed; 77: skipped, because the FreeDOS
+files are not there (QG_FREEDOS, by default ../shared/freedos beside the project).
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import realdos  # noqa: E402
+
+HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy")
+PROMPT = r"^Password:"
+# Longest a boot may take from power-on to the end, beyond the keys' own waits.
+BOOT_SECONDS = 20
+
+
+class Failure(Exception):
+    pass
+
+
+def build_tools(src, tools):
+    os.makedirs(tools, exist_ok=True)
+    here = os.path.join(src, "tests", "dos")
+    subprocess.run(["g++", "-std=c++17", "-Wall", "-Wextra", "-I" + src,
+                    os.path.join(src, "lockconfig", "Password.cpp"),
+                    os.path.join(here, "make_password_file.cpp"),
+                    "-o", os.path.join(tools, "make_password_file")], check=True)
+    for helper in HELPERS:
+        subprocess.run(["nasm", "-f", "bin", "-w+all", "-o",
+                        os.path.join(tools, helper + ".com"),
+                        os.path.join(here, helper + ".asm")], check=True)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def scrambled(tools, work, password):
+    """The password file that the configuration program writes for password."""
+    out = os.path.join(work, "vhod.dll")
+    subprocess.run([os.path.join(tools, "make_password_file"), out, password], check=True)
+    return read(out)
+
+
+def parse_cases(src):
+    cases = {}
+    with open(os.path.join(src, "tests", "dos", "cases.txt")) as f:
+        for line in f:
+            if not re.match(r"[a-z]", line):
+                continue
+            cols = [c.strip() for c in line.rstrip("\n").split("|")]
+            cols += [""] * (6 - len(cols))
+            name, pwfile, extras, keys, outcome, checks = cols[:6]
+            cases[name] = dict(name=name, pwfile=pwfile, extras=extras, keys=keys.split(),
+                               outcome=outcome, checks=checks)
+    return cases
+
+
+def boot_script(lines):
+    return ("".join(line + "\r\n" for line in ["@echo off"] + lines)).encode("ascii")
+
+
+def press(machine, keys):
+    """Types keys: t:TEXT, w:SECONDS, idle (QEMU's share of a core over 3 s must stay low),
+    or a QEMU key name. Returns when the last key has gone in."""
+    for key in keys:
+        if key.startswith("t:"):
+            machine.type(key[2:])
+        elif key.startswith("w:"):
+            time.sleep(float(key[2:]))
+        elif key == "idle":
+            share = machine.idle_share(3)
+            # A prompt that polls keeps the emulator at a whole core.
+            if share > 0.25:
+                raise Failure(f"QEMU used {share:.0%} of a core while the prompt waited")
+        else:
+            machine.key(key)
+
+
+def count_lines(lines, pattern):
+    return sum(1 for line in lines if re.search(pattern, line))
+
+
+def check_screen(lines, checks):
+    for check in filter(None, checks.split(";")):
+        want, pattern = check.split(":", 1)
+        got = count_lines(lines, pattern)
+        if got != int(want):
+            raise Failure(f"{got} screen lines match {pattern}, not {want}:\n"
+                          + realdos.screen_text(lines))
+
+
+def probe_output(disk, name):
+    """The probe's record: (screen lines, INT 1Bh vector and break state), or None."""
+    data = realdos.read_file(disk, "T\\" + name)
+    if data is None:
+        return None
+    text = data[:-5].decode("cp437").replace("\r", "")
+    return text.split("\n"), data[-5:]
+
+
+def run_case(case, tools, work):
+    dir = os.path.join(work, case["name"])
+    shutil.rmtree(dir, ignore_errors=True)
+    os.makedirs(dir)
+    files = {"QG_DATA\\QG.EXE": read(os.path.join(BIN, "qg.exe")),
+             "QG_DATA\\RB.COM": read(os.path.join(BIN, "rb.com"))}
+    for helper in HELPERS:
+        files["T\\" + helper.upper() + ".COM"] = read(os.path.join(tools, helper + ".com"))
+    extras = case["extras"]
+    if extras == "no-rb":
+        del files["QG_DATA\\RB.COM"]
+    elif extras == "rb-returns":
+        files["QG_DATA\\RB.COM"] = files["T\\RAN.COM"]
+    pwfile = case["pwfile"]
+    if pwfile.startswith("pw:"):
+        files["QG_DATA\\VHOD.DLL"] = scrambled(tools, dir, pwfile[3:])
+    elif pwfile == "empty":
+        files["QG_DATA\\VHOD.DLL"] = b""
+    lock = "c:\\t\\ahead.com" if extras == "ahead" else "c:\\Qg_Data\\qg.exe"
+    files["AUTOEXEC.BAT"] = boot_script(
+        ["c:\\t\\probe.com > c:\\t\\before.txt"]
+        + (["c:\\t\\gfx.com"] if extras == "graphics" else [])
+        + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt",
+           "c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
+    disk = os.path.join(dir, "disk.img")
+    realdos.make_disk(disk, files)
+
+    outcome = case["outcome"]
+    with realdos.Machine(disk, dir) as machine:
+        last_key = None
+        if case["keys"]:
+            if machine.wait_screen(PROMPT, BOOT_SECONDS) is None:
+                raise Failure("no password prompt on the screen:\n"
+                              + realdos.screen_text(machine.screen()))
+            if machine.video_mode() not in (2, 3, 7):
+                raise Failure(f"the prompt is in video mode {machine.video_mode():#x}")
+            press(machine, case["keys"])
+            last_key = time.monotonic()
+        status = machine.wait_end(BOOT_SECONDS)
+        if status is None:
+            lines = machine.screen()
+            raise Failure("the boot did not end; its screen:\n" + realdos.screen_text(lines))
+
+    after = probe_output(disk, "AFTER.TXT")
+    if outcome == "reboot":
+        if status != realdos.RESTARTED or after is not None:
+            raise Failure("the boot script went on instead of a restart")
+        waited = machine.ended - last_key
+        # The pause after the third wrong password, to read why the PC restarts.
+        if waited < 4:
+            raise Failure(f"restarted {waited:.1f} s after the last key, not 4 s or more")
+        if extras == "rb-returns" and realdos.read_file(disk, "RAN.TXT") is None:
+            raise Failure("rb.com was not started")
+        return
+    if status != realdos.FINISHED or after is None:
+        raise Failure(f"the boot script did not go on (QEMU status {status})")
+    before = probe_output(disk, "BEFORE.TXT")
+    if before[1] != after[1]:
+        raise Failure("INT 1Bh or DOS's break checking was not put back: "
+                      f"{before[1].hex()} before, {after[1].hex()} after")
+    failed = bool(realdos.read_file(disk, "T\\FAILED.TXT"))
+    lines = after[0]
+    checks = case["checks"]
+    if outcome == "accepted":
+        if failed:
+            raise Failure("exit code not 0")
+        checks = r"1:^Password accepted\.$;" + checks
+    else:
+        if not failed:
+            raise Failure("exit code 0")
+        checks = "1:^No valid boot password is set;0:Password:;" + checks
+    check_screen(lines, checks)
+
+
+def run_chain(tools, work):
+    """The configuration program installs the lock through its windows under Wine; that drive
+    C:'s boot script and boot folder, with the rest of a boot after them, go onto a disk that
+    FreeDOS boots: the right password lets the boot go on, three wrong ones restart the PC.
+    After a removal under Wine the same boot goes straight through."""
+    prefix = os.environ.get("WINEPREFIX", "")
+    drive = os.path.join(prefix, "drive_c")
+    qgdrive = os.environ.get("QGDRIVE")
+    if not prefix or not os.path.isdir(drive) or not qgdrive:
+        raise Failure("needs the Wine bench of ./test (WINEPREFIX) and QGDRIVE")
+    dir = os.path.join(work, "chain")
+    shutil.rmtree(dir, ignore_errors=True)
+    os.makedirs(dir)
+
+    def clean():
+        for name in os.listdir(drive):
+            if name.lower() in ("autoexec.bat", "qg_data", "autotemp", "autoexec.qgb"):
+                full = os.path.join(drive, name)
+                shutil.rmtree(full) if os.path.isdir(full) else os.unlink(full)
+
+    def wine(*args):
+        result = subprocess.run(["wine", qgdrive, *args], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if result.returncode != 0:
+            raise Failure(f"qgdrive {args[0]} failed:\n"
+                          + result.stdout.decode(errors="replace"))
+
+    def boot(name, keys):
+        """Boots what Wine left on drive C:; the QEMU status and whether the rest ran."""
+        disk = os.path.join(dir, name + ".img")
+        realdos.make_disk(disk, {"T\\PROBE.COM": read(os.path.join(tools, "probe.com")),
+                                 "T\\DONE.COM": read(os.path.join(tools, "done.com"))})
+        realdos.copy_tree_to_disk(disk, drive)
+        script = realdos.read_file(disk, "AUTOEXEC.BAT") or b""
+        realdos.put_files(disk, {"AUTOEXEC.BAT": script + boot_script(
+            ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])[len(b"@echo off\r\n"):]})
+        with realdos.Machine(disk, dir) as machine:
+            if keys:
+                if machine.wait_screen(PROMPT, BOOT_SECONDS) is None:
+                    raise Failure(f"{name}: no password prompt:\n"
+                                  + realdos.screen_text(machine.screen()))
+                press(machine, keys)
+            status = machine.wait_end(BOOT_SECONDS + 10)
+        return status, realdos.read_file(disk, "T\\AFTER.TXT") is not None
+
+    clean()
+    try:
+        with open(os.path.join(drive, "autoexec.bat"), "wb") as f:
+            f.write(b"@echo off\r\nPATH C:\\\r\n")
+        wine("install", "Sesame42")
+        status, went_on = boot("right", ["t:sesame42", "ret", "w:2.5", "t:Sesame42", "ret"])
+        if status != realdos.FINISHED or not went_on:
+            raise Failure("the right password did not let the boot go on")
+        status, went_on = boot("wrong", ["t:a1", "ret", "w:2.5", "t:b2", "ret", "w:4",
+                                         "t:c3", "ret"])
+        if status != realdos.RESTARTED or went_on:
+            raise Failure("three wrong passwords did not restart the PC")
+        wine("remove")
+        status, went_on = boot("removed", [])
+        if status != realdos.FINISHED or not went_on:
+            raise Failure("after the removal the boot did not go straight through")
+    finally:
+        clean()
+
+
+def main(argv):
+    global BIN
+    if len(argv) < 5:
+        print(__doc__, file=sys.stderr)
+        return 2
+    src, BIN, work = argv[1:4]
+    names = argv[4:]
+    tools = os.path.join(work, "tools")
+    if names[0] in ("tools", "all"):
+        build_tools(src, tools)
+        names = list(parse_cases(src)) if names[0] == "all" else names[1:]
+    if not names:
+        return 0
+    if realdos.freedos_dir() is None:
+        print("SKIPPED: no FreeDOS kernel and FreeCOM (set QG_FREEDOS; see tests/dos/README.md)")
+        return realdos.SKIP
+    cases = parse_cases(src)
+    failed = 0
+    for name in names:
+        try:
+            if name == "chain":
+                run_chain(tools, work)
+            elif name in cases:
+                run_case(cases[name], tools, work)
+            else:
+                raise Failure("no such case")
+            print(f"PASS: {name}")
+        except Failure as e:
+            print(f"FAIL: {name}: {e}")
+            failed += 1
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,305 @@
+"""The real-DOS boot bench: a FAT12 hard disk that the FreeDOS kernel and FreeCOM boot in QEMU.
+
+The disk is built and read with mtools and dosfstools, never mounted. QEMU runs headless
+(unless a window is asked for), with -no-reboot so that a restart ends it, and with the ISA
+debug-exit port, through which the test helper done.com ends it once the boot script is over.
+Keys go in through QEMU's human monitor; the 80x25 text screen comes out of video memory.
+
+The FreeDOS files are test fixtures outside the project: QG_FREEDOS names their folder, by
+default ../shared/freedos beside the project. Without them the real-DOS tests skip.
+"""
+import os
+import re
+import shutil
+import socket
+import struct
+import subprocess
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+FREEDOS_FILES = ("KERNEL.SYS", "COMMAND.COM", "BOOTSECT.BIN")
+SKIP = 77  # ctest's SKIP_RETURN_CODE for the real-DOS tests
+
+# Disk geometry: 16 heads, 63 sectors a track, 32 cylinders (about 16 MB); one FAT12 partition
+# from sector 63 on, 8 KB clusters (well under FAT12's 4,085 clusters).
+HEADS, SECTORS, CYLINDERS = 16, 63, 32
+TOTAL_SECTORS = HEADS * SECTORS * CYLINDERS
+PART_START = 63
+PART_OFFSET = PART_START * 512
+KERNEL_WAIT_OFFSET = 0x0C  # seconds of "Press F8 to trace or F5 to skip"
+
+# What QEMU's exit status says: the guest restarted (-no-reboot), or done.com wrote 0 to the
+# debug-exit port (QEMU then exits with (0 << 1) | 1).
+RESTARTED, FINISHED = 0, 1
+
+CONFIG_SYS = "SHELL=C:\\COMMAND.COM C:\\ /E:512 /P\r\n"
+
+
+def freedos_dir():
+    """The folder of the FreeDOS files, or None where any of them is missing."""
+    folder = os.environ.get("QG_FREEDOS") or os.path.join(ROOT, "..", "shared", "freedos")
+    folder = os.path.abspath(folder)
+    if all(os.path.isfile(os.path.join(folder, name)) for name in FREEDOS_FILES):
+        return folder
+    return None
+
+
+def _chs(lba):
+    cyl, rest = divmod(lba, HEADS * SECTORS)
+    head, sector = divmod(rest, SECTORS)
+    return bytes([head, (sector + 1) | ((cyl >> 2) & 0xC0), cyl & 0xFF])
+
+
+def make_disk(path, files, kernel_wait=0, config_sys=CONFIG_SYS, freedos=None):
+    """Builds a bootable drive C: at path. files maps DOS paths ("QG_DATA\\QG.EXE") to bytes.
+    kernel_wait: the kernel's start-up wait in seconds (0: none, 2: as shipped)."""
+    freedos = freedos or freedos_dir()
+    with open(path, "wb") as disk:
+        disk.truncate(TOTAL_SECTORS * 512)
+    mbr = bytearray(512)
+    with open("/usr/lib/syslinux/mbr/mbr.bin", "rb") as f:
+        mbr[:440] = f.read()[:440]
+    last = TOTAL_SECTORS - 1
+    mbr[446:462] = (bytes([0x80]) + _chs(PART_START) + bytes([0x01]) + _chs(last)
+                    + struct.pack("<II", PART_START, last - PART_START + 1))
+    mbr[510:512] = b"\x55\xaa"
+    subprocess.run(["mkfs.fat", "--offset", str(PART_START), "-h", str(PART_START),
+                    "-g", f"{HEADS}/{SECTORS}", "-F", "12", "-s", "16", path,
+                    str((TOTAL_SECTORS - PART_START) // 2)],
+                   check=True, stdout=subprocess.DEVNULL)
+    with open(path, "r+b") as disk:
+        disk.write(mbr)
+        # The FreeDOS boot code, with the parameter block that mkfs.fat wrote and drive 80h.
+        disk.seek(PART_OFFSET)
+        formatted = disk.read(512)
+        with open(os.path.join(freedos, "BOOTSECT.BIN"), "rb") as f:
+            boot = bytearray(f.read())
+        boot[0x0B:0x3E] = formatted[0x0B:0x3E]
+        boot[0x24] = 0x80
+        disk.seek(PART_OFFSET)
+        disk.write(boot)
+    with open(os.path.join(freedos, "KERNEL.SYS"), "rb") as f:
+        kernel = bytearray(f.read())
+    kernel[KERNEL_WAIT_OFFSET] = kernel_wait
+    with open(os.path.join(freedos, "COMMAND.COM"), "rb") as f:
+        shell = f.read()
+    put_files(path, {"KERNEL.SYS": bytes(kernel), "COMMAND.COM": shell,
+                     "CONFIG.SYS": config_sys.encode("ascii"), **files})
+
+
+def _image(path):
+    return f"{path}@@{PART_OFFSET}"
+
+
+def put_files(path, files):
+    """Copies files (DOS path -> bytes) onto the disk, making folders as needed."""
+    staging = path + ".files"
+    shutil.rmtree(staging, ignore_errors=True)
+    os.makedirs(staging)
+    made = set()
+    for number, (name, data) in enumerate(sorted(files.items())):
+        parts = name.split("\\")
+        for i in range(1, len(parts)):
+            folder = "::" + "/".join(parts[:i])
+            if folder not in made:
+                subprocess.run(["mmd", "-D", "s", "-i", _image(path), folder],
+                               stderr=subprocess.DEVNULL)
+                made.add(folder)
+        local = os.path.join(staging, str(number))
+        with open(local, "wb") as f:
+            f.write(data)
+        subprocess.run(["mcopy", "-o", "-i", _image(path), local, "::" + "/".join(parts)],
+                       check=True)
+    shutil.rmtree(staging)
+
+
+def read_file(path, name):
+    """A file from the disk (DOS path), or None when it is not there."""
+    result = subprocess.run(["mtype", "-i", _image(path), "::" + name.replace("\\", "/")],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return result.stdout if result.returncode == 0 else None
+
+
+def copy_tree_to_disk(path, drive_c):
+    """Copies a host folder (a Wine prefix's drive_c, say) onto the disk: only the entries that
+    a DOS boot uses (the boot script and any folders of 8.3 names)."""
+    files = {}
+    for name in os.listdir(drive_c):
+        full = os.path.join(drive_c, name)
+        if os.path.isfile(full) and name.lower() in ("autoexec.bat", "config.sys"):
+            if name.lower() == "config.sys":
+                continue  # ours starts FreeCOM
+            with open(full, "rb") as f:
+                files[name.upper()] = f.read()
+        elif os.path.isdir(full) and re.fullmatch(r"[A-Za-z0-9_]{1,8}", name):
+            for sub in os.listdir(full):
+                subpath = os.path.join(full, sub)
+                if os.path.isfile(subpath) and re.fullmatch(r"[\w]{1,8}(\.\w{1,3})?", sub):
+                    with open(subpath, "rb") as f:
+                        files[name.upper() + "\\" + sub.upper()] = f.read()
+    put_files(path, files)
+
+
+# Monitor names of the characters a test types.
+_KEYS = {" ": "spc", "-": "minus", "=": "equal", ".": "dot", ",": "comma", "/": "slash",
+         ";": "semicolon", "'": "apostrophe", "\\": "backslash", "[": "bracket_left",
+         "]": "bracket_right", "`": "grave_accent"}
+_SHIFTED = {"!": "1", "@": "2", "#": "3", "$": "4", "%": "5", "^": "6", "&": "7", "*": "8",
+            "(": "9", ")": "0", "_": "minus", "+": "equal", ">": "dot", "<": "comma",
+            "?": "slash", ":": "semicolon", '"': "apostrophe", "|": "backslash",
+            "{": "bracket_left", "}": "bracket_right", "~": "grave_accent"}
+
+
+def key_name(char):
+    if char.islower() or char.isdigit():
+        return char
+    if char.isupper():
+        return "shift-" + char.lower()
+    if char in _SHIFTED:
+        return "shift-" + _SHIFTED[char]
+    return _KEYS[char]
+
+
+class Machine:
+    """One PC booting a disk in QEMU. Use as a context manager: QEMU is ended on leaving."""
+
+    def __init__(self, disk, work, window=False):
+        self.disk, self.work = disk, work
+        self.socket_path = os.path.join(work, "monitor.sock")
+        if os.path.exists(self.socket_path):
+            os.unlink(self.socket_path)
+        command = ["qemu-system-i386", "-accel", "tcg", "-m", "16", "-nic", "none",
+                   "-no-reboot", "-boot", "c",
+                   "-drive", f"file={disk},format=raw,if=ide",
+                   "-device", "isa-debug-exit,iobase=0xf4,iosize=0x04",
+                   "-monitor", f"unix:{self.socket_path},server=on,wait=off"]
+        if not window:
+            command += ["-display", "none"]
+        self.log = open(os.path.join(work, "qemu.log"), "wb")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.monitor = None
+        self.ended = None  # monotonic time QEMU was seen to end
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def close(self):
+        if self.monitor:
+            self.monitor.close()
+            self.monitor = None
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.log.close()
+
+    def _connect(self):
+        deadline = time.monotonic() + 10
+        while self.monitor is None:
+            try:
+                sock = socket.socket(socket.AF_UNIX)
+                sock.connect(self.socket_path)
+                self.monitor = sock
+            except OSError:
+                sock.close()
+                if time.monotonic() > deadline or self.process.poll() is not None:
+                    raise RuntimeError("QEMU's monitor did not answer")
+                time.sleep(0.02)
+        self._read_prompt()
+
+    def _read_prompt(self):
+        data = b""
+        self.monitor.settimeout(10)
+        while not data.endswith(b"(qemu) "):
+            chunk = self.monitor.recv(4096)
+            if not chunk:
+                raise RuntimeError("QEMU's monitor closed")
+            data += chunk
+        return data
+
+    def command(self, text):
+        """Runs a monitor command; False when QEMU has ended meanwhile."""
+        if self.process.poll() is not None:
+            return False
+        try:
+            if self.monitor is None:
+                self._connect()
+            self.monitor.sendall(text.encode() + b"\n")
+            self._read_prompt()
+            return True
+        except (OSError, RuntimeError):
+            if self.process.poll() is not None:
+                return False
+            raise
+
+    def key(self, name, gap=0.06):
+        """Presses one key (a monitor name: ret, ctrl-c, ctrl-pause, shift-a...)."""
+        self.command(f"sendkey {name}")
+        time.sleep(gap)
+
+    def type(self, text):
+        for char in text:
+            self.key(key_name(char))
+
+    def memory(self, address, size):
+        dump = os.path.join(self.work, "memory.bin")
+        if os.path.exists(dump):
+            os.unlink(dump)
+        if not self.command(f'pmemsave {address:#x} {size} "{dump}"'):
+            return None
+        with open(dump, "rb") as f:
+            return f.read()
+
+    def screen(self):
+        """The 80x25 text screen as 25 lines, trailing blanks dropped; None once QEMU ended."""
+        raw = self.memory(0xB8000, 4000)
+        if raw is None:
+            return None
+        return [raw[row * 160:(row + 1) * 160:2].decode("cp437").rstrip()
+                for row in range(25)]
+
+    def video_mode(self):
+        raw = self.memory(0x449, 1)
+        return None if raw is None else raw[0]
+
+    def wait_screen(self, pattern, timeout=15):
+        """Waits until a screen line matches pattern; the screen, or None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            lines = self.screen()
+            if lines is None:
+                return None
+            if any(re.search(pattern, line) for line in lines):
+                return lines
+            time.sleep(0.05)
+        return None
+
+    def wait_end(self, timeout=30):
+        """Waits for QEMU to end: RESTARTED, FINISHED, or None when it is still running."""
+        try:
+            code = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+        self.ended = time.monotonic()
+        return code
+
+    def cpu_seconds(self):
+        """Processor time QEMU has used, all its threads."""
+        with open(f"/proc/{self.process.pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def idle_share(self, seconds):
+        """QEMU's share of one core over the next seconds."""
+        cpu0, t0 = self.cpu_seconds(), time.monotonic()
+        time.sleep(seconds)
+        return (self.cpu_seconds() - cpu0) / (time.monotonic() - t0)
+
+
+def screen_text(lines):
+    return "\n".join(lines or [])
