@@ -7,7 +7,7 @@ QG_BUILD=${QG_BUILD:-$QG_ROOT/build}
 
 QG_PACKAGES="cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 nasm
   dosbox xvfb xdotool x11-utils imagemagick googletest nsis python3 unzip
-  qemu-system-x86 mtools dosfstools syslinux-common
+  qemu-system-x86 qemu-system-gui mtools dosfstools syslinux-common
   wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64"
 
 qg_say() { printf '== %s\n' "$*" >&2; }

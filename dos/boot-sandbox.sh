@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Boots the sandbox drive C: of the Wine bench in DOSBox: mounts
-# BUILD_DIR/wineprefix/drive_c as C: and runs c:\autoexec.bat as a boot
-# would, so the boot prompt can be tried by hand. Needs a display.
+# Boots the sandbox drive C: of the Wine bench, so the boot prompt can be tried by hand. With the
+# FreeDOS kernel and FreeCOM (QG_FREEDOS, by default ../shared/freedos beside the project) it is
+# real DOS in a QEMU window: the boot script and boot folder are copied onto a FreeDOS hard disk
+# in BUILD_DIR/sandbox-dos. Without them DOSBox mounts the folder as C: and runs the boot script.
+# Needs a display.
 # Usage: dos/boot-sandbox.sh BUILD_DIR
 set -euo pipefail
 
@@ -13,9 +15,17 @@ die() { echo "boot-sandbox: $*" >&2; exit 1; }
 drive=$(cd "$1/wineprefix/drive_c" && pwd)
 [ -n "$(find "$drive" -maxdepth 1 -iname autoexec.bat -print -quit)" ] ||
     die "no autoexec.bat on the sandbox drive C: (install the lock first)"
-[ -n "${DISPLAY:-}" ] || die "DOSBox needs a display (DISPLAY is unset)"
-command -v dosbox >/dev/null || die "dosbox is not installed"
+[ -n "${DISPLAY:-}" ] || die "a boot window needs a display (DISPLAY is unset)"
 
+root=$(cd "$(dirname "$0")/.." && pwd)
+freedos=${QG_FREEDOS:-$root/../shared/freedos}
+if [ -f "$freedos/KERNEL.SYS" ] && [ -f "$freedos/COMMAND.COM" ] && [ -f "$freedos/BOOTSECT.BIN" ]; then
+    echo "Booting $drive on FreeDOS in QEMU (a restart boots again; close the window to stop)." >&2
+    exec python3 "$root/tests/dos/realdos.py" "$drive" "$1/sandbox-dos"
+fi
+
+command -v dosbox >/dev/null || die "dosbox is not installed"
+echo "No FreeDOS files in $freedos: booting in DOSBox instead (a restart closes it)." >&2
 # A configuration of our own: the user's DOSBox settings stay untouched.
 conf=$(mktemp --suffix=.conf)
 trap 'rm -f "$conf"' EXIT
@@ -41,5 +51,4 @@ call c:\\autoexec.bat
 echo.
 echo The boot script has ended; Windows would start now. Type EXIT to leave.
 CONF
-echo "Booting $drive in DOSBox (a restart closes DOSBox)." >&2
 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} dosbox -conf "$conf"

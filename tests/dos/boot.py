@@ -110,14 +110,26 @@ def probe_output(disk, name):
     return text.split("\n"), data[-5:]
 
 
-def run_case(case, tools, work):
-    dir = os.path.join(work, case["name"])
-    shutil.rmtree(dir, ignore_errors=True)
-    os.makedirs(dir)
-    files = {"QG_DATA\\QG.EXE": read(os.path.join(BIN, "qg.exe")),
-             "QG_DATA\\RB.COM": read(os.path.join(BIN, "rb.com"))}
+def lock_files(bin, tools):
+    """A drive C: with the boot folder as an installation leaves it (but the password file),
+    and the test helpers in C:\\T."""
+    files = {"QG_DATA\\QG.EXE": read(os.path.join(bin, "qg.exe")),
+             "QG_DATA\\RB.COM": read(os.path.join(bin, "rb.com"))}
     for helper in HELPERS:
         files["T\\" + helper.upper() + ".COM"] = read(os.path.join(tools, helper + ".com"))
+    return files
+
+
+def fresh_dir(work, name):
+    dir = os.path.join(work, name)
+    shutil.rmtree(dir, ignore_errors=True)
+    os.makedirs(dir)
+    return dir
+
+
+def run_case(case, bin, tools, work):
+    dir = fresh_dir(work, case["name"])
+    files = lock_files(bin, tools)
     extras = case["extras"]
     if extras == "no-rb":
         del files["QG_DATA\\RB.COM"]
@@ -194,9 +206,7 @@ def run_chain(tools, work):
     qgdrive = os.environ.get("QGDRIVE")
     if not prefix or not os.path.isdir(drive) or not qgdrive:
         raise Failure("needs the Wine bench of ./test (WINEPREFIX) and QGDRIVE")
-    dir = os.path.join(work, "chain")
-    shutil.rmtree(dir, ignore_errors=True)
-    os.makedirs(dir)
+    dir = fresh_dir(work, "chain")
 
     def clean():
         for name in os.listdir(drive):
@@ -250,11 +260,10 @@ def run_chain(tools, work):
 
 
 def main(argv):
-    global BIN
     if len(argv) < 5:
         print(__doc__, file=sys.stderr)
         return 2
-    src, BIN, work = argv[1:4]
+    src, bin, work = argv[1:4]
     names = argv[4:]
     tools = os.path.join(work, "tools")
     if names[0] in ("tools", "all"):
@@ -272,7 +281,7 @@ def main(argv):
             if name == "chain":
                 run_chain(tools, work)
             elif name in cases:
-                run_case(cases[name], tools, work)
+                run_case(cases[name], bin, tools, work)
             else:
                 raise Failure("no such case")
             print(f"PASS: {name}")

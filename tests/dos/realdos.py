@@ -14,6 +14,7 @@ import shutil
 import socket
 import struct
 import subprocess
+import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -164,16 +165,18 @@ def key_name(char):
 class Machine:
     """One PC booting a disk in QEMU. Use as a context manager: QEMU is ended on leaving."""
 
-    def __init__(self, disk, work, window=False):
+    def __init__(self, disk, work, window=False, restart_ends=True):
         self.disk, self.work = disk, work
         self.socket_path = os.path.join(work, "monitor.sock")
         if os.path.exists(self.socket_path):
             os.unlink(self.socket_path)
         command = ["qemu-system-i386", "-accel", "tcg", "-m", "16", "-nic", "none",
-                   "-no-reboot", "-boot", "c",
+                   "-boot", "c",
                    "-drive", f"file={disk},format=raw,if=ide",
                    "-device", "isa-debug-exit,iobase=0xf4,iosize=0x04",
                    "-monitor", f"unix:{self.socket_path},server=on,wait=off"]
+        if restart_ends:
+            command += ["-no-reboot"]
         if not window:
             command += ["-display", "none"]
         self.log = open(os.path.join(work, "qemu.log"), "wb")
@@ -263,6 +266,12 @@ class Machine:
         return [raw[row * 160:(row + 1) * 160:2].decode("cp437").rstrip()
                 for row in range(25)]
 
+    def screenshot(self, png):
+        """Saves what the screen shows as a PNG (needs ImageMagick's convert)."""
+        ppm = os.path.join(self.work, "screen.ppm")
+        self.command(f'screendump "{ppm}"')
+        subprocess.run(["convert", ppm, png], check=True)
+
     def video_mode(self):
         raw = self.memory(0x449, 1)
         return None if raw is None else raw[0]
@@ -303,3 +312,23 @@ class Machine:
 
 def screen_text(lines):
     return "\n".join(lines or [])
+
+
+def main(argv):
+    """realdos.py DRIVE_C WORK: boots a copy of a host folder's boot script and boot folder
+    (the sandbox drive C: of ./run) in a QEMU window; a restart boots it again."""
+    if len(argv) != 3:
+        print("usage: realdos.py DRIVE_C WORK", file=sys.stderr)
+        return 2
+    drive, work = argv[1:]
+    os.makedirs(work, exist_ok=True)
+    disk = os.path.join(work, "sandbox.img")
+    make_disk(disk, {})
+    copy_tree_to_disk(disk, drive)
+    with Machine(disk, work, window=True, restart_ends=False) as machine:
+        machine.process.wait()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
