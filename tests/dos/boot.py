@@ -19,6 +19,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import realdos  # noqa: E402
 
 HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy")
+# qg.exe stays one small .COM image: it runs from a boot script, often off a floppy's worth of
+# space, before any memory manager.
+MAX_PROMPT_BYTES = 2048
 PROMPT = r"^Password:"
 # Longest a boot may take from power-on to the end, beyond the keys' own waits.
 BOOT_SECONDS = 20
@@ -268,6 +271,10 @@ def main(argv):
     tools = os.path.join(work, "tools")
     if names[0] in ("tools", "all"):
         build_tools(src, tools)
+        size = os.path.getsize(os.path.join(bin, "qg.exe"))
+        if size >= MAX_PROMPT_BYTES:
+            print(f"FAIL: qg.exe is {size} bytes, not under {MAX_PROMPT_BYTES}")
+            return 1
         names = list(parse_cases(src)) if names[0] == "all" else names[1:]
     if not names:
         return 0
