@@ -123,22 +123,20 @@ def read_file(path, name):
 
 
 def copy_tree_to_disk(path, drive_c):
-    """Copies a host folder (a Wine prefix's drive_c, say) onto the disk: only the entries that
-    a DOS boot uses (the boot script and any folders of 8.3 names)."""
+    """Copies what a boot of a host folder (a Wine prefix's drive_c, say) uses onto the disk:
+    the boot script and the boot folder. The rest of such a drive is Windows' own."""
     files = {}
     for name in os.listdir(drive_c):
         full = os.path.join(drive_c, name)
-        if os.path.isfile(full) and name.lower() in ("autoexec.bat", "config.sys"):
-            if name.lower() == "config.sys":
-                continue  # ours starts FreeCOM
+        if os.path.isfile(full) and name.lower() == "autoexec.bat":
             with open(full, "rb") as f:
-                files[name.upper()] = f.read()
-        elif os.path.isdir(full) and re.fullmatch(r"[A-Za-z0-9_]{1,8}", name):
+                files["AUTOEXEC.BAT"] = f.read()
+        elif os.path.isdir(full) and name.lower() == "qg_data":
             for sub in os.listdir(full):
                 subpath = os.path.join(full, sub)
-                if os.path.isfile(subpath) and re.fullmatch(r"[\w]{1,8}(\.\w{1,3})?", sub):
+                if os.path.isfile(subpath) and re.fullmatch(r"\w{1,8}(\.\w{1,3})?", sub):
                     with open(subpath, "rb") as f:
-                        files[name.upper() + "\\" + sub.upper()] = f.read()
+                        files["QG_DATA\\" + sub.upper()] = f.read()
     put_files(path, files)
 
 
