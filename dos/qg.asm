@@ -27,7 +27,6 @@ KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
 CAPS_BIT        equ 40h
 BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
-VIDEO_PAGE      equ 62h
 
 ; Before anything else, and before any DOS call: a Ctrl+C or Ctrl+Break typed
 ; while DOS loaded us is acted on at our first DOS call that checks for breaks,
