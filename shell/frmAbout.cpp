@@ -7,6 +7,8 @@
 #include "shell/Application.h"
 #include "shell/Container.h"
 
+#include "Version.h"
+
 namespace qg {
 
 namespace {
@@ -42,9 +44,12 @@ bool frmAbout::Create() {
     ::SendMessageA(CmdAbout, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Frm1PC = CreateFrame(m_hwnd, "About", {1200, 120, 3855, 1935}, font);
     Lbl5 = AddLabel(Frm1PC, "Developed by Corvane", SS_LEFT, {600, 1320, 3015, 255}, font, text);
-    Lbl3 = AddLabel(Frm1PC, "Build 5  (06-1-2008)", SS_LEFT, {600, 1080, 1695, 255}, font, text);
-    Lbl2 = AddLabel(Frm1PC, "Version 1.0", SS_LEFT, {600, 840, 1695, 255}, font, text);
-    Lbl1 = AddLabel(Frm1PC, "Quillgate version 1.0", SS_CENTER, {240, 360, 3375, 255},
+    Lbl3 = AddLabel(Frm1PC, "Build " QG_BUILD_NUMBER "  (" QG_BUILD_DATE ")", SS_LEFT,
+                    {600, 1080, 1695, 255}, font, text);
+    Lbl2 = AddLabel(Frm1PC, "Version " QG_VERSION_SHORT, SS_LEFT, {600, 840, 1695, 255}, font,
+                    text);
+    Lbl1 = AddLabel(Frm1PC, "Quillgate version " QG_VERSION_SHORT, SS_CENTER,
+                    {240, 360, 3375, 255},
                     m_titleFont.get(), text);
     // Wider than 1455 twips, which holds no more than "http://" of our address: up to the
     // picture box, so the whole address shows.

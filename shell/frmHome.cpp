@@ -13,11 +13,14 @@
 #include "shell/Container.h"
 #include "support/FileUtil.h"
 
+#include "Version.h"
+
 namespace qg {
 
 namespace {
 
 constexpr char ClassName[] = "QgHome";
+constexpr char Caption[] = "Quillgate v" QG_VERSION_SHORT " Build " QG_BUILD_NUMBER_2;
 // Fixed single border and a caption, with no control box: no system menu, no minimise,
 // maximise or close button. Alt+F4 still closes it.
 constexpr DWORD Style = WS_OVERLAPPED | WS_CAPTION | WS_BORDER;
@@ -71,7 +74,7 @@ bool frmHome::Create() {
     m_boldFont = MakeFont("Verdana", 8.25, true);
     m_titleFont = MakeFont("Verdana", 12, true, true);
     m_hand = ::LoadCursorA(instance, MAKEINTRESOURCEA(IDR_HANDCURSOR));
-    if (!CreateForm(ClassName, "Quillgate v1.0 Build 05", Style, ExStyle, 5940, 2940, nullptr))
+    if (!CreateForm(ClassName, Caption, Style, ExStyle, 5940, 2940, nullptr))
         return false;
     CreateControls();
     CenterForm(m_hwnd);

@@ -5,11 +5,14 @@
 
 #include "resources/resource.h"
 
+#include "Version.h"
+
 namespace qg {
 
 namespace {
 
 constexpr char ClassName[] = "QgSplash";
+constexpr char BuildMark[] = "Build " QG_BUILD_NUMBER_2;
 // No caption and no control box, so no title bar at all; a fixed dialog frame. A tool window
 // stays out of the taskbar.
 constexpr DWORD Style = WS_POPUP | WS_DLGFRAME;
@@ -26,9 +29,9 @@ bool frmMain::Create() {
     if (!CreateForm(ClassName, "", Style, ExStyle, 4890, 4155, nullptr))
         return false;
     // Two labels almost on top of each other make a shadowed build mark.
-    LBlTop = AddLabel(m_hwnd, "Build 05", SS_LEFT, {3330, 730, 1215, 255}, m_buildFont.get(),
+    LBlTop = AddLabel(m_hwnd, BuildMark, SS_LEFT, {3330, 730, 1215, 255}, m_buildFont.get(),
                       ::GetSysColor(COLOR_WINDOWTEXT));
-    lbl3323ss = AddLabel(m_hwnd, "Build 05", SS_RIGHT, {3000, 720, 1335, 255},
+    lbl3323ss = AddLabel(m_hwnd, BuildMark, SS_RIGHT, {3000, 720, 1335, 255},
                          m_buildFont.get(), RGB(255, 255, 255));
     return true;
 }
