@@ -4,6 +4,7 @@
  */
 #pragma once
 
+#include "lockconfig/BootFiles.h"
 #include "lockconfig/Password.h"
 #include "tests/driver/Driver.h"
 
@@ -16,7 +17,7 @@ namespace e2e {
 using namespace qgtest;
 
 constexpr char Home[] = "Quillgate v1.0 Build 05";
-constexpr char Line[] = "c:\\Qg_Data\\qg.exe";
+constexpr const char* Line = qg::BootScriptLine;
 constexpr char FirstPrompt[] = "Please enter your password (Max 15 characters)";
 constexpr char ConfirmPrompt[] = "Confirm password";
 constexpr char Saved[] = "Settings saved, thank you.";
@@ -89,8 +90,8 @@ inline void ExpectBootFolderFilled(const App& app, const std::string& password) 
         EXPECT_FALSE(source.empty()) << name;
         EXPECT_EQ(ReadFileBytes(std::string("c:\\qg_data") + name), source) << name;
     }
-    for (const char* leftover : {"c:\\qg_data\\vhod.new", "c:\\qg_data\\qg.new",
-                                 "c:\\qg_data\\rb.new", "c:\\autotemp", "c:\\autoexec.qgb"})
+    for (const char* leftover : {qg::PasswordTempPath, qg::BootProgramTemp, qg::RebootProgramTemp,
+                                 qg::ScratchFilePath, qg::BootScriptBackupPath})
         EXPECT_FALSE(PathPresent(leftover)) << leftover;
 }
 
