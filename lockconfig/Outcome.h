@@ -4,6 +4,8 @@
  */
 #pragma once
 
+#include "lockconfig/Messages.h"
+
 #include <string>
 #include <vector>
 
@@ -17,7 +19,7 @@ public:
 
     // The text of the message box that reports the failures.
     std::string Message() const {
-        std::string text = "The settings could not be saved.";
+        std::string text = Messages::SettingsNotSaved.text;
         for (const std::string& failure : m_failures)
             text += "\r\n\r\n" + failure;
         return text;

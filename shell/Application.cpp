@@ -4,6 +4,7 @@
 #include "shell/Application.h"
 
 #include "lockconfig/BootFiles.h"
+#include "lockconfig/Messages.h"
 #include "shell/Container.h"
 #include "support/FileUtil.h"
 #include "support/MessageLoop.h"
@@ -38,8 +39,7 @@ int Application::Run() {
     if (!m_main.Create())
         return 1;
     if (!ProgramFilesPresent()) {
-        ::MessageBoxA(nullptr, "Error locating program files, please reinstall Quillgate",
-                      "Quillgate", MB_OK | MB_ICONSTOP);
+        ShowMessage(nullptr, Messages::ProgramFilesNotFound);
         ::DestroyWindow(m_main.hwnd());
         return 0;
     }

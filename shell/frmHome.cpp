@@ -6,6 +6,7 @@
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
 #include "lockconfig/LockActions.h"
+#include "lockconfig/Messages.h"
 #include "lockconfig/PasswordEntry.h"
 #include "lockconfig/SafeFiles.h"
 #include "resources/resource.h"
@@ -36,14 +37,6 @@ enum ControlId : int {
 
 constexpr char StatusNotActive[] = "Not Active";
 constexpr char StatusActive[] = "Quillgate is active.";
-
-constexpr char EarlierVersionAdvice[] =
-    "You are running an older version of this software."
-    "\n\r" // line feed before carriage return, as the advice has always been shown
-    "It is recommended that you change your password."
-    "\n\r\n\r"
-    "To do so, please click YES under 'Activate Quillgate at boot up?' and press Apply, "
-    "followed by your new password";
 
 constexpr COLORREF DarkBlue = RGB(0, 0, 192);
 constexpr COLORREF Navy = RGB(0, 0, 128);
@@ -151,13 +144,11 @@ void frmHome::RunActivationSteps() {
     if (!scriptPresent)
         SetStatus(false);
     if (!m_app.ProgramFilesPresent()) {
-        ::MessageBoxA(m_hwnd, "Missing system files, please reinstall Quillgate", "Quillgate",
-                      MB_OK | MB_ICONSTOP);
+        ShowMessage(m_hwnd, Messages::ProgramFilesMissing);
         m_app.EndProgram();
     }
     if (FileExists(EarlierVersionFile)) {
-        ::MessageBoxA(m_hwnd, EarlierVersionAdvice, "Please change your password.",
-                      MB_OK | MB_ICONINFORMATION);
+        ShowMessage(m_hwnd, Messages::EarlierVersionAdvice);
     }
     if (!scriptPresent)
         return;
@@ -202,12 +193,12 @@ void frmHome::OnApply() {
 
 void frmHome::FinishApply(bool succeeded, const std::string& failures, bool installed) {
     if (succeeded) {
-        ::MessageBoxA(m_hwnd, "Settings saved, thank you.", "Note!", MB_OK | MB_ICONINFORMATION);
+        ShowMessage(m_hwnd, Messages::SettingsSaved);
         if (installed)
             DeleteEarlierVersionFile();
         m_app.EndProgram();
     }
-    ::MessageBoxA(m_hwnd, failures.c_str(), "Quillgate", MB_OK | MB_ICONSTOP);
+    ShowMessage(m_hwnd, Messages::SettingsNotSaved, failures);
     // Show what is really on disk now.
     RunActivationSteps();
 }
