@@ -54,9 +54,9 @@ constexpr Message SettingsNotSaved{"The settings could not be saved.", "Quillgat
 // Something the program did not foresee went wrong; it ends after this message.
 constexpr Message UnexpectedFailure{
     "Quillgate met an unexpected error and must close.", "Quillgate", MessageIcon::Error};
-// A window or dialog box could not be made (out of memory or resources).
+// A window or dialog box could not be made (short of memory or other resources).
 constexpr Message WindowNotCreated{
-    "Quillgate could not open one of its windows and must close.", "Quillgate",
+    "Quillgate could not open a window. Close other programs and try again.", "Quillgate",
     MessageIcon::Error};
 
 } // namespace Messages

@@ -29,12 +29,13 @@ private:
     std::vector<std::string> m_failures;
 };
 
-// "<path> could not be <verb>" and the reason, as one sentence.
+// "<path> could not be <verb> because <reason>." as one sentence; without "because" when the
+// reason is empty.
 inline std::string FailedStep(const std::string& path, const std::string& verb,
                               const std::string& reason) {
     std::string sentence = path + " could not be " + verb;
     if (!reason.empty())
-        sentence += " " + reason;
+        sentence += " because " + reason;
     return sentence + ".";
 }
 

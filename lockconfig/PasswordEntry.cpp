@@ -33,14 +33,22 @@ bool Refuse(HWND owner, PasswordVerdict verdict) {
 
 PasswordRequest RequestNewPassword(HWND owner) {
     PasswordRequest request;
-    SecretString first = InputBox(owner, PasswordInputTitle, PasswordPrompt);
+    SecretString first;
+    if (!InputBox(owner, PasswordInputTitle, PasswordPrompt, first)) {
+        ShowMessage(owner, Messages::WindowNotCreated);
+        return request;
+    }
     PasswordVerdict verdict = CheckPassword(first.str());
     if (verdict != PasswordVerdict::Accepted) {
         request.selectNo = Refuse(owner, verdict);
         return request;
     }
     Wait(0.4);
-    SecretString confirmation = InputBox(owner, PasswordInputTitle, ConfirmPasswordPrompt);
+    SecretString confirmation;
+    if (!InputBox(owner, PasswordInputTitle, ConfirmPasswordPrompt, confirmation)) {
+        ShowMessage(owner, Messages::WindowNotCreated);
+        return request;
+    }
     verdict = CheckPassword(confirmation.str());
     if (verdict != PasswordVerdict::Accepted) {
         request.selectNo = Refuse(owner, verdict);

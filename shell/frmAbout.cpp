@@ -24,11 +24,11 @@ constexpr int IdLbllink = 301;
 
 bool frmAbout::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    RegisterFormClass(ClassName, nullptr);
+    if (!RegisterFormClass(ClassName, nullptr))
+        return false;
     m_font = MakeFont("MS Sans Serif", 8.25);
     m_titleFont = MakeFont("Verdana", 9, true);
     m_linkFont = MakeFont("MS Sans Serif", 8.25, false, false, true);
-    m_hand = ::LoadCursorA(instance, MAKEINTRESOURCEA(IDR_HANDCURSOR));
     m_icon = UniqueIcon(static_cast<HICON>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_ABOUT), IMAGE_ICON, 48, 48, 0)));
     // Owned by the hidden splash window: that keeps it out of the taskbar, and it is not
@@ -39,9 +39,7 @@ bool frmAbout::Create() {
     const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
 
     Picture1 = CreatePictureBox(m_hwnd, {3720, 2160, 1335, 375});
-    CmdAbout = CreateControl(Picture1, "BUTTON", "&Ok", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK,
-                             {0, 0, 1275, 320});
-    ::SendMessageA(CmdAbout, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    CmdAbout = AddButton(Picture1, "&Ok", BS_DEFPUSHBUTTON, IDOK, {0, 0, 1275, 320}, font);
     Frm1PC = CreateFrame(m_hwnd, "About", {1200, 120, 3855, 1935}, font);
     Lbl5 = AddLabel(Frm1PC, "Developed by Corvane", SS_LEFT, {600, 1320, 3015, 255}, font, text);
     Lbl3 = AddLabel(Frm1PC, "Build " QG_BUILD_NUMBER "  (" QG_BUILD_DATE ")", SS_LEFT,
@@ -53,26 +51,24 @@ bool frmAbout::Create() {
                     m_titleFont.get(), text);
     // Wider than 1455 twips, which holds no more than "http://" of our address: up to the
     // picture box, so the whole address shows.
-    lbllink = AddLabel(m_hwnd, VendorWebAddress, SS_CENTER | SS_NOTIFY, {120, 2280, 3480, 255},
-                       m_linkFont.get(), RGB(0, 0, 255));
-    ::SetWindowLongPtrA(lbllink, GWLP_ID, IdLbllink);
+    lbllink = AddLink(m_hwnd, VendorWebAddress, SS_CENTER, {120, 2280, 3480, 255},
+                      m_linkFont.get(), RGB(0, 0, 255), IdLbllink);
     Img1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {240, 240, 720, 720});
     ::SendMessageA(Img1, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.get()), 0);
 
     // Tab order: the frame and its labels, then the picture box with Ok, then the link.
-    for (HWND control : {Frm1PC, Picture1, lbllink, Img1})
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (HWND control : {Lbl1, Lbl2, Lbl3, Lbl5})
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ArrangeTabOrder({Frm1PC, Picture1, lbllink, Img1});
+    ArrangeTabOrder({Lbl1, Lbl2, Lbl3, Lbl5});
     return true;
 }
 
-void frmAbout::Show() {
+bool frmAbout::Show() {
     if (!m_hwnd && !Create())
-        return;
+        return false;
     ::ShowWindow(m_hwnd, SW_SHOW);
     ::SetForegroundWindow(m_hwnd);
     ::SetFocus(CmdAbout);
+    return true;
 }
 
 void frmAbout::Ok() {
@@ -105,19 +101,9 @@ LRESULT frmAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Ok(); // Ok is the default and the cancel button: Enter and Esc press it
             return 0;
         }
-        if (LOWORD(wParam) == IdLbllink && HIWORD(wParam) == STN_CLICKED) {
-            OpenVendorWebPage();
-            return 0;
-        }
         break;
     case DM_GETDEFID:
         return MAKELRESULT(IDOK, DC_HASDEFID);
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == lbllink && m_hand) {
-            ::SetCursor(m_hand);
-            return TRUE;
-        }
-        break;
     case WM_CLOSE:
         Ok(); // Alt+F4 does what Ok does: Ok is the only way back to the home window
         return 0;

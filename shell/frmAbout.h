@@ -14,8 +14,8 @@ class frmAbout : public Form {
 public:
     explicit frmAbout(Application& app) : m_app(app) {}
 
-    // Created on first use and reused afterwards.
-    void Show();
+    // Created on first use and reused afterwards. False when it could not be created.
+    bool Show();
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -29,7 +29,6 @@ private:
     UniqueFont m_titleFont;
     UniqueFont m_linkFont;
     UniqueIcon m_icon;
-    HCURSOR m_hand = nullptr;
     bool m_placing = false;
 
     HWND Picture1 = nullptr;

@@ -13,6 +13,8 @@
 #include "shell/Application.h"
 #include "shell/Container.h"
 #include "support/FileUtil.h"
+#include "support/Scoped.h"
+#include "support/Timing.h"
 
 #include "Version.h"
 
@@ -43,34 +45,20 @@ constexpr COLORREF Navy = RGB(0, 0, 128);
 constexpr COLORREF DarkGreen = RGB(0, 128, 0);
 constexpr COLORREF ApplyGreen = RGB(0, 255, 0);
 
-// Tab order follows the order of the windows: put them in the given order.
-void ArrangeTabOrder(std::initializer_list<HWND> order) {
-    for (HWND control : order)
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-HWND CreateButton(HWND parent, const char* caption, DWORD style, int id, const TwipsRect& place,
-                  HFONT font) {
-    HWND button = CreateControl(parent, "BUTTON", caption, WS_TABSTOP | style, id, place);
-    ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return button;
-}
-
 } // namespace
 
 bool frmHome::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = static_cast<HICON>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_SHARED));
-    RegisterFormClass(ClassName, icon);
+    if (!RegisterFormClass(ClassName, icon))
+        return false;
     m_font = MakeFont("Verdana", 8.25);
     m_boldFont = MakeFont("Verdana", 8.25, true);
     m_titleFont = MakeFont("Verdana", 12, true, true);
-    m_hand = ::LoadCursorA(instance, MAKEINTRESOURCEA(IDR_HANDCURSOR));
     if (!CreateForm(ClassName, Caption, Style, ExStyle, 5940, 2940, nullptr))
         return false;
     CreateControls();
-    CenterForm(m_hwnd);
     return true;
 }
 
@@ -80,24 +68,23 @@ void frmHome::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
 
     Frame1 = CreateFrame(m_hwnd, "Program Settings", {1920, 840, 3855, 1935}, font);
-    Opt2 = CreateButton(Frame1, "No", BS_AUTORADIOBUTTON, IdOpt2, {1560, 840, 1215, 255}, font);
-    Opt1 = CreateButton(Frame1, "Yes", BS_AUTORADIOBUTTON | WS_GROUP, IdOpt1,
+    Opt2 = AddButton(Frame1, "No", BS_AUTORADIOBUTTON, IdOpt2, {1560, 840, 1215, 255}, font);
+    Opt1 = AddButton(Frame1, "Yes", BS_AUTORADIOBUTTON | WS_GROUP, IdOpt1,
                         {1560, 600, 1095, 255}, font);
     lblinfo3 = AddLabel(Frame1, StatusNotActive, SS_CENTER, {120, 1560, 3615, 255}, font, DarkBlue);
     Lblinfo2 = AddLabel(Frame1, "Current status", SS_CENTER, {120, 1320, 3615, 255}, bold,
                         ::GetSysColor(COLOR_BTNTEXT), WS_GROUP);
     lblinfo1 = AddLabel(Frame1, "Activate Quillgate at boot up?", SS_CENTER,
                         {120, 360, 3615, 255}, bold, ::GetSysColor(COLOR_BTNTEXT));
-    CmdSettings = CreateButton(m_hwnd, "&Apply", BS_OWNERDRAW, IdCmdSettings,
+    CmdSettings = AddButton(m_hwnd, "&Apply", BS_OWNERDRAW, IdCmdSettings,
                                {240, 2280, 1455, 375}, bold);
-    CmdAbout = CreateButton(m_hwnd, "Ab&out", BS_PUSHBUTTON | BS_NOTIFY, IdCmdAbout,
+    CmdAbout = AddButton(m_hwnd, "Ab&out", BS_PUSHBUTTON | BS_NOTIFY, IdCmdAbout,
                             {240, 1800, 1455, 375}, font);
     LblOver = AddLabel(m_hwnd, "Corvane Online", SS_LEFT, {2280, 120, 3495, 375},
                        m_titleFont.get(), DarkGreen);
     const std::string visit = std::string("Visit our web site at ") + VendorWebAddress;
-    lbl233 = AddLabel(m_hwnd, visit.c_str(), SS_CENTER | SS_NOTIFY, {120, 960, 1695, 615}, font,
-                      Navy);
-    ::SetWindowLongPtrA(lbl233, GWLP_ID, IdLbl233);
+    lbl233 = AddLink(m_hwnd, visit.c_str(), SS_CENTER, {120, 960, 1695, 615}, font, Navy,
+                     IdLbl233);
     Image1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {720, 240, 480, 480});
     ::SendMessageA(Image1, STM_SETICON,
                    reinterpret_cast<WPARAM>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM),
@@ -146,6 +133,7 @@ void frmHome::RunActivationSteps() {
     if (!m_app.ProgramFilesPresent()) {
         ShowMessage(m_hwnd, Messages::ProgramFilesMissing);
         m_app.EndProgram();
+        return;
     }
     if (FileExists(EarlierVersionFile)) {
         ShowMessage(m_hwnd, Messages::EarlierVersionAdvice);
@@ -172,23 +160,28 @@ void frmHome::RunActivationSteps() {
 void frmHome::OnApply() {
     if (m_applying)
         return; // the pauses let a second click through
-    m_applying = true;
+    {
+        const ScopedFlag applying(m_applying);
+        Apply();
+    }
+    if (m_closePending)
+        m_app.EndProgram();
+}
+
+void frmHome::Apply() {
     if (::SendMessageA(Opt1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         PasswordRequest request = RequestNewPassword(m_hwnd);
         if (request.selectNo)
             SelectOption(false);
         if (!request.password.empty()) {
-            const Outcome outcome = InstallLock(request.password, m_app.Folder());
+            const Outcome outcome = InstallLock(request.password, m_app.Folder(), Wait);
             request.password.wipe();
             FinishApply(outcome.Succeeded(), outcome.Message(), true);
         }
     } else if (::SendMessageA(Opt2, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        const Outcome outcome = RemoveLock();
+        const Outcome outcome = RemoveLock(Wait);
         FinishApply(outcome.Succeeded(), outcome.Message(), false);
     }
-    m_applying = false;
-    if (m_closePending)
-        m_app.EndProgram();
 }
 
 void frmHome::FinishApply(bool succeeded, const std::string& failures, bool installed) {
@@ -197,6 +190,7 @@ void frmHome::FinishApply(bool succeeded, const std::string& failures, bool inst
         if (installed)
             DeleteEarlierVersionFile();
         m_app.EndProgram();
+        return;
     }
     ShowMessage(m_hwnd, Messages::SettingsNotSaved, failures);
     // Show what is really on disk now.
@@ -207,7 +201,10 @@ void frmHome::OnAbout() {
     if (m_applying)
         return;
     m_lastFocus = ::GetFocus();
-    m_app.About().Show();
+    if (!m_app.About().Show()) {
+        ShowMessage(m_hwnd, Messages::WindowNotCreated);
+        return; // the home window stays usable
+    }
     ::EnableWindow(m_hwnd, FALSE);
 }
 
@@ -271,8 +268,6 @@ LRESULT frmHome::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetAboutIsDefault(true);
         else if (id == IdCmdAbout && code == BN_KILLFOCUS)
             SetAboutIsDefault(false);
-        else if (id == IdLbl233 && code == STN_CLICKED)
-            OpenVendorWebPage();
         return 0;
     }
     case DM_GETDEFID:
@@ -286,12 +281,6 @@ LRESULT frmHome::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == lbl233 && m_hand) {
-            ::SetCursor(m_hand);
-            return TRUE;
-        }
-        break;
     case WM_ACTIVATE:
         // A plain window gives the focus to itself on activation; keep it on the control.
         if (LOWORD(wParam) == WA_INACTIVE) {

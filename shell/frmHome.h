@@ -31,6 +31,7 @@ private:
     void SetStatus(bool active);
     void SelectOption(bool yes);
     void OnApply();
+    void Apply();
     void FinishApply(bool succeeded, const std::string& failures, bool installed);
     void OnAbout();
     void OnClose();
@@ -41,7 +42,6 @@ private:
     UniqueFont m_font;
     UniqueFont m_boldFont;
     UniqueFont m_titleFont;
-    HCURSOR m_hand = nullptr;
 
     HWND Frame1 = nullptr;
     HWND Opt2 = nullptr;

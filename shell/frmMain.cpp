@@ -4,6 +4,7 @@
 #include "shell/frmMain.h"
 
 #include "resources/resource.h"
+#include "support/Scoped.h"
 
 #include "Version.h"
 
@@ -22,7 +23,8 @@ constexpr DWORD ExStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
 
 bool frmMain::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)));
+    if (!RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM))))
+        return false;
     m_picture = UniqueBitmap(static_cast<HBITMAP>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0)));
     m_buildFont = MakeFont("Verdana", 11.25, true);
@@ -37,19 +39,16 @@ bool frmMain::Create() {
 }
 
 void frmMain::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hwnd, &ps);
+    PaintDC paint(m_hwnd);
     if (m_picture) {
-        HDC memory = ::CreateCompatibleDC(dc);
-        HGDIOBJ old = ::SelectObject(memory, m_picture.get());
+        HDC dc = paint.get();
+        MemoryDC memory(dc);
+        SelectedObject selected(memory.get(), m_picture.get());
         BITMAP info;
         ::GetObjectA(m_picture.get(), sizeof info, &info);
         // Unscaled at the top left; the client area clips it.
-        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
+        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
     }
-    ::EndPaint(m_hwnd, &ps);
 }
 
 LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
