@@ -5,6 +5,7 @@
 
 #include "lockconfig/Messages.h"
 #include "resources/resource.h"
+#include "shell/Container.h"
 
 #include <algorithm>
 
@@ -58,9 +59,36 @@ HWND Form::AddButton(HWND parent, const char* caption, DWORD style, int id,
     return button;
 }
 
-void Form::ArrangeTabOrder(std::initializer_list<HWND> order) {
-    for (HWND control : order)
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void Form::LayOut(std::initializer_list<Control> controls) {
+    for (const Control& c : controls) {
+        HWND parent = c.parent ? *c.parent : m_hwnd;
+        HWND made = nullptr;
+        switch (c.kind) {
+        case Kind::Label:
+            made = AddLabel(parent, c.caption, c.style, c.place, c.font, c.color);
+            break;
+        case Kind::Link:
+            made = AddLink(parent, c.caption, c.style, c.place, c.font, c.color, c.id);
+            break;
+        case Kind::Button:
+            made = AddButton(parent, c.caption, c.style, c.id, c.place, c.font);
+            break;
+        case Kind::Frame:
+            made = CreateFrame(parent, c.caption, c.place, c.font);
+            break;
+        case Kind::PictureBox:
+            made = CreatePictureBox(parent, c.place);
+            break;
+        case Kind::Icon:
+            made = CreateControl(parent, "STATIC", "", SS_ICON, -1, c.place);
+            break;
+        }
+        *c.handle = made;
+    }
+    // New children already go last among their siblings; said here so no caller relies on it.
+    for (const Control& c : controls)
+        ::SetWindowPos(*c.handle, HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -44,9 +44,23 @@ protected:
     static HWND AddButton(HWND parent, const char* caption, DWORD style, int id,
                           const TwipsRect& place, HFONT font);
 
-    // Tab order follows the order of the windows: puts these controls (children of one
-    // parent) last, in the given order.
-    static void ArrangeTabOrder(std::initializer_list<HWND> order);
+    // One control of a window's layout. Labels and links take `style` as their alignment;
+    // links and buttons take `id`. An icon is an empty SS_ICON static, given its icon after.
+    enum class Kind { Label, Link, Button, Frame, PictureBox, Icon };
+    struct Control {
+        HWND* handle; // the window's member that receives the control
+        HWND* parent; // a frame or picture box made earlier in the table; null: the window
+        Kind kind;
+        const char* caption;
+        DWORD style;
+        int id;
+        TwipsRect place;
+        HFONT font;
+        COLORREF color;
+    };
+    // Makes the controls in the table's order, which is also their tab order within each
+    // parent (tab order follows the order of the windows).
+    void LayOut(std::initializer_list<Control> controls);
 
     // The window's own handling; unhandled messages go to DefWindowProc.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -43,6 +43,7 @@ constexpr char StatusActive[] = "Quillgate is active.";
 constexpr COLORREF DarkBlue = RGB(0, 0, 192);
 constexpr COLORREF Navy = RGB(0, 0, 128);
 constexpr COLORREF DarkGreen = RGB(0, 128, 0);
+constexpr COLORREF Black = RGB(0, 0, 0);
 constexpr COLORREF ApplyGreen = RGB(0, 255, 0);
 
 } // namespace
@@ -67,36 +68,42 @@ void frmHome::CreateControls() {
     HFONT bold = m_boldFont.get();
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
 
-    Frame1 = CreateFrame(m_hwnd, "Program Settings", {1920, 840, 3855, 1935}, font);
-    Opt2 = AddButton(Frame1, "No", BS_AUTORADIOBUTTON, IdOpt2, {1560, 840, 1215, 255}, font);
-    Opt1 = AddButton(Frame1, "Yes", BS_AUTORADIOBUTTON | WS_GROUP, IdOpt1,
-                        {1560, 600, 1095, 255}, font);
-    lblinfo3 = AddLabel(Frame1, StatusNotActive, SS_CENTER, {120, 1560, 3615, 255}, font, DarkBlue);
-    Lblinfo2 = AddLabel(Frame1, "Current status", SS_CENTER, {120, 1320, 3615, 255}, bold,
-                        ::GetSysColor(COLOR_BTNTEXT), WS_GROUP);
-    lblinfo1 = AddLabel(Frame1, "Activate Quillgate at boot up?", SS_CENTER,
-                        {120, 360, 3615, 255}, bold, ::GetSysColor(COLOR_BTNTEXT));
-    CmdSettings = AddButton(m_hwnd, "&Apply", BS_OWNERDRAW, IdCmdSettings,
-                               {240, 2280, 1455, 375}, bold);
-    CmdAbout = AddButton(m_hwnd, "Ab&out", BS_PUSHBUTTON | BS_NOTIFY, IdCmdAbout,
-                            {240, 1800, 1455, 375}, font);
-    LblOver = AddLabel(m_hwnd, "Corvane Online", SS_LEFT, {2280, 120, 3495, 375},
-                       m_titleFont.get(), DarkGreen);
+    HFONT title = m_titleFont.get();
+    const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
     const std::string visit = std::string("Visit our web site at ") + VendorWebAddress;
-    lbl233 = AddLink(m_hwnd, visit.c_str(), SS_CENTER, {120, 960, 1695, 615}, font, Navy,
-                     IdLbl233);
-    Image1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {720, 240, 480, 480});
+
+    // In tab order. Lbl1 and LblOver hold the same title and make a shadowed one.
+    LayOut({
+        {&Lbl1, nullptr, Kind::Label, "Corvane Online", SS_CENTER, -1, {1860, 120, 3975, 375},
+         title, Black},
+        {&Lbl2, nullptr, Kind::Label, "Quillgate for DOS/Windows", SS_CENTER, -1,
+         {1800, 380, 3975, 255}, bold, DarkBlue},
+        {&CmdAbout, nullptr, Kind::Button, "Ab&out", BS_PUSHBUTTON | BS_NOTIFY, IdCmdAbout,
+         {240, 1800, 1455, 375}, font, 0},
+        {&CmdSettings, nullptr, Kind::Button, "&Apply", BS_OWNERDRAW, IdCmdSettings,
+         {240, 2280, 1455, 375}, bold, 0},
+        {&Frame1, nullptr, Kind::Frame, "Program Settings", 0, -1, {1920, 840, 3855, 1935}, font,
+         0},
+        {&lblinfo1, &Frame1, Kind::Label, "Activate Quillgate at boot up?", SS_CENTER, -1,
+         {120, 360, 3615, 255}, bold, text},
+        {&Opt1, &Frame1, Kind::Button, "Yes", BS_AUTORADIOBUTTON | WS_GROUP, IdOpt1,
+         {1560, 600, 1095, 255}, font, 0},
+        {&Opt2, &Frame1, Kind::Button, "No", BS_AUTORADIOBUTTON, IdOpt2, {1560, 840, 1215, 255},
+         font, 0},
+        {&Lblinfo2, &Frame1, Kind::Label, "Current status", SS_CENTER | WS_GROUP, -1,
+         {120, 1320, 3615, 255}, bold, text},
+        {&lblinfo3, &Frame1, Kind::Label, StatusNotActive, SS_CENTER, -1, {120, 1560, 3615, 255},
+         font, DarkBlue},
+        {&lbl233, nullptr, Kind::Link, visit.c_str(), SS_CENTER, IdLbl233, {120, 960, 1695, 615},
+         font, Navy},
+        {&LblOver, nullptr, Kind::Label, "Corvane Online", SS_LEFT, -1, {2280, 120, 3495, 375},
+         title, DarkGreen},
+        {&Image1, nullptr, Kind::Icon, "", 0, -1, {720, 240, 480, 480}, font, 0},
+    });
     ::SendMessageA(Image1, STM_SETICON,
                    reinterpret_cast<WPARAM>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM),
                                                          IMAGE_ICON, 32, 32, LR_SHARED)),
                    0);
-    Lbl2 = AddLabel(m_hwnd, "Quillgate for DOS/Windows", SS_CENTER, {1800, 380, 3975, 255}, bold,
-                    DarkBlue);
-    Lbl1 = AddLabel(m_hwnd, "Corvane Online", SS_CENTER, {1860, 120, 3975, 375},
-                    m_titleFont.get(), RGB(0, 0, 0));
-
-    ArrangeTabOrder({Lbl1, Lbl2, CmdAbout, CmdSettings, Frame1, lbl233, LblOver, Image1});
-    ArrangeTabOrder({lblinfo1, Opt1, Opt2, Lblinfo2, lblinfo3});
     ::SendMessageA(Opt2, BM_SETCHECK, BST_CHECKED, 0);
 }
 
