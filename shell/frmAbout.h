@@ -31,15 +31,18 @@ private:
     UniqueIcon m_icon;
     bool m_placing = false;
 
-    HWND Picture1 = nullptr;
-    HWND CmdAbout = nullptr;
+    // The controls, in tab order (see Create).
     HWND Frm1PC = nullptr;
-    HWND Lbl5 = nullptr;
-    HWND Lbl3 = nullptr;
-    HWND Lbl2 = nullptr;
-    HWND Lbl1 = nullptr;
+    HWND Picture1 = nullptr;
     HWND lbllink = nullptr;
     HWND Img1 = nullptr;
+    // In Frm1PC:
+    HWND Lbl1 = nullptr;
+    HWND Lbl2 = nullptr;
+    HWND Lbl3 = nullptr;
+    HWND Lbl5 = nullptr;
+    // In Picture1:
+    HWND CmdAbout = nullptr;
 };
 
 } // namespace qg

@@ -43,19 +43,21 @@ private:
     UniqueFont m_boldFont;
     UniqueFont m_titleFont;
 
-    HWND Frame1 = nullptr;
-    HWND Opt2 = nullptr;
-    HWND Opt1 = nullptr;
-    HWND lblinfo3 = nullptr;
-    HWND Lblinfo2 = nullptr;
-    HWND lblinfo1 = nullptr;
-    HWND CmdSettings = nullptr;
-    HWND CmdAbout = nullptr;
-    HWND LblOver = nullptr;
-    HWND lbl233 = nullptr;
-    HWND Image1 = nullptr;
-    HWND Lbl2 = nullptr;
+    // The controls, in tab order (see CreateControls).
     HWND Lbl1 = nullptr;
+    HWND Lbl2 = nullptr;
+    HWND CmdAbout = nullptr;
+    HWND CmdSettings = nullptr;
+    HWND Frame1 = nullptr;
+    HWND lbl233 = nullptr;
+    HWND LblOver = nullptr;
+    HWND Image1 = nullptr;
+    // In Frame1:
+    HWND lblinfo1 = nullptr;
+    HWND Opt1 = nullptr;
+    HWND Opt2 = nullptr;
+    HWND Lblinfo2 = nullptr;
+    HWND lblinfo3 = nullptr;
 
     HWND m_lastFocus = nullptr;
     bool m_aboutIsDefault = false; // Enter presses About while About has the focus
