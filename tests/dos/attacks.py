@@ -18,7 +18,9 @@ import boot  # noqa: E402
 import realdos  # noqa: E402
 
 PASSWORD = "Secret7"
-LINE = "c:\\Qg_Data\\qg.exe"
+# The prompt run from CONFIG.SYS as well.
+INSTALL = "INSTALL=C:\\" + realdos.PROMPT_PROGRAM
+LINE = realdos.BOOT_LINE
 HELD = "holds"
 SKIPPED = "**skipped**"
 
@@ -34,7 +36,7 @@ class Attack:
     def __init__(self, name, files=None, script=None, kernel_wait=0, config=None):
         self.dir = boot.fresh_dir(WORK, name)
         drive = boot.lock_files(BIN, TOOLS)
-        drive["QG_DATA\\VHOD.DLL"] = boot.scrambled(TOOLS, self.dir, PASSWORD)
+        drive[realdos.PASSWORD_FILE] = boot.scrambled(TOOLS, self.dir, PASSWORD)
         drive["AUTOEXEC.BAT"] = script or boot_script()
         drive.update(files or {})
         self.disk = os.path.join(self.dir, "disk.img")
@@ -211,7 +213,7 @@ def three_wrong():
 
 
 def password_file(content, what):
-    a = Attack("file-" + what, files={"QG_DATA\\VHOD.DLL": content})
+    a = Attack("file-" + what, files={realdos.PASSWORD_FILE: content})
     how = a.end()
     notice = a.saw("No valid boot password is set")
     return (("one line says no valid boot password is set" if notice else "no notice")
@@ -220,7 +222,7 @@ def password_file(content, what):
 
 def install_line(key):
     """The prompt run from CONFIG.SYS, before COMMAND.COM reads the boot script."""
-    config = realdos.CONFIG_SYS + "INSTALL=C:\\QG_DATA\\QG.EXE\r\n"
+    config = realdos.CONFIG_SYS + INSTALL + "\r\n"
     a = Attack("install-" + key, config=config)
     lines = a.hold(key, lambda lines: a.prompt(lines), 15)
     if not a.prompt(lines):
@@ -237,12 +239,12 @@ MS_DOS = {
     "held": "On FreeDOS no setting closes it (the line first in the boot script, or "
             "`BREAK=OFF` in CONFIG.SYS, changes nothing). MS-DOS's COMMAND.COM asks "
             "\"Terminate batch job (Y/N)?\" the same way. Run the prompt from CONFIG.SYS "
-            "as well: `INSTALL=C:\\QG_DATA\\QG.EXE` (see the next row), with the keys of "
+            f"as well: `{INSTALL}` (see the next row), with the keys of "
             "the F5/F8 rows switched off.",
-    "install": "`INSTALL=C:\\QG_DATA\\QG.EXE` in `C:\\CONFIG.SYS` (MS-DOS 4 and later, "
+    "install": f"`{INSTALL}` in `C:\\CONFIG.SYS` (MS-DOS 4 and later, "
                "Windows 95/98; not tried on them here), plus the settings of the F5 and F8 "
                "rows. The owner adds it by hand; Quillgate does not.",
-    "earlier": "Move the line `c:\\Qg_Data\\qg.exe` to the top of `C:\\AUTOEXEC.BAT` "
+    "earlier": f"Move the line `{realdos.BOOT_LINE}` to the top of `C:\\AUTOEXEC.BAT` "
                "(Quillgate finds and removes it there too), so that no earlier line can be "
                "broken off.",
     "bootkeys": "MS-DOS 6: `SWITCHES=/N` in `C:\\CONFIG.SYS`. Windows 95/98: `BootKeys=0` in "
@@ -282,7 +284,7 @@ def main(argv):
         ("Ctrl+Break at the prompt", lambda: at_prompt("ctrl-pause"), "break"),
         ("Ctrl+C held from power-on", lambda: from_power_on("ctrl-c"), "held"),
         ("Ctrl+Break held from power-on", lambda: from_power_on("ctrl-pause"), "held"),
-        ("Ctrl+C held from power-on, with `INSTALL=C:\\QG_DATA\\QG.EXE` in CONFIG.SYS",
+        (f"Ctrl+C held from power-on, with `{INSTALL}` in CONFIG.SYS",
          lambda: install_line("ctrl-c"), "install"),
         ("Ctrl+C during an earlier boot-script line, answered \"All\"",
          lambda: during_earlier_line("a"), "earlier"),
