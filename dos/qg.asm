@@ -37,7 +37,11 @@ TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
 start:
         cli
         mov sp, stack_top
-        call hook_vectors
+        ; Our handlers live in whatever segment DOS loaded us into.
+        mov [vector_table + 3], cs
+        mov [vector_table + 8], cs
+        mov [vector_table + 13], cs
+        call swap_vectors
         sti
         cld
         call clear_break
@@ -112,7 +116,7 @@ finish:
         mov dl, [break_state]
         int 21h
         cli
-        call restore_vectors
+        call swap_vectors       ; DOS would put back INT 23h and 24h, not 1Bh
         sti
         pop ax
         mov ah, 4Ch
@@ -132,38 +136,12 @@ fail_critical:
         mov al, 3
         iret
 
-; hook_vectors: saves the vectors of vector_table there and points them at
-; our handlers, writing the vector table directly (no DOS call).
+; swap_vectors: exchanges each interrupt vector named in vector_table with
+; the one stored beside it there, writing the vector table directly (no DOS
+; call). The first call puts our handlers in and keeps the old vectors, the
+; second puts those back.
 ; In: DS = CS, interrupts off. Out: ES = CS. Clobbers AX, BX, SI.
-hook_vectors:
-        xor ax, ax
-        mov es, ax
-        mov si, vector_table
-.next:
-        mov bl, [si]
-        or bl, bl
-        jz .done
-        xor bh, bh
-        shl bx, 1
-        shl bx, 1
-        mov ax, [es:bx]
-        mov [si + 1], ax
-        mov ax, [es:bx + 2]
-        mov [si + 3], ax
-        mov ax, [si + 5]
-        mov [es:bx], ax
-        mov [es:bx + 2], cs
-        add si, 7
-        jmp .next
-.done:
-        push cs
-        pop es
-        ret
-
-; restore_vectors: puts back the vectors saved by hook_vectors. DOS would
-; restore INT 23h and INT 24h itself, but not INT 1Bh.
-; In: DS = CS, interrupts off. Out: ES = CS. Clobbers AX, BX, SI.
-restore_vectors:
+swap_vectors:
         xor ax, ax
         mov es, ax
         mov si, vector_table
@@ -175,10 +153,12 @@ restore_vectors:
         shl bx, 1
         shl bx, 1
         mov ax, [si + 1]
-        mov [es:bx], ax
+        xchg ax, [es:bx]
+        mov [si + 1], ax
         mov ax, [si + 3]
-        mov [es:bx + 2], ax
-        add si, 7
+        xchg ax, [es:bx + 2]
+        mov [si + 3], ax
+        add si, 5
         jmp .next
 .done:
         push cs
@@ -447,14 +427,16 @@ wipe_secrets:
 
 %include "reboot.inc"
 
-; Interrupt number, old vector (offset, segment), our handler.
+; Interrupt number, then our handler (offset, segment) until swap_vectors
+; puts it in and keeps the old vector here instead. The segments are set at
+; start (entries 5 bytes apart).
 vector_table:
         db 1Bh
-        dw 0, 0, ignore_break
+        dw ignore_break, 0
         db 23h
-        dw 0, 0, ignore_break
+        dw ignore_break, 0
         db 24h
-        dw 0, 0, fail_critical
+        dw fail_critical, 0
         db 0
 
 ; Ticks to wait after the first, second and third wrong password: a little
