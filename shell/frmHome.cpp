@@ -53,6 +53,23 @@ void ArrangeTabOrder(std::initializer_list<HWND> order) {
         ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Lbl1 (centred) and LblOver (left-aligned) hold the same title and form one shadowed title:
+// LblOver's text must start where Lbl1's does, which depends on the title's width in the font
+// the system really gives. One pixel to the right makes the shadow.
+void PlaceShadow(HWND over, HWND centred, HFONT font) {
+    constexpr int ShadowOffset = 1;
+    RECT box;
+    ::GetWindowRect(centred, &box);
+    ::MapWindowPoints(nullptr, ::GetParent(centred), reinterpret_cast<POINT*>(&box), 2);
+    const int textWidth = TextExtent(font, WindowText(centred).c_str()).cx;
+    const int textLeft = box.left + (box.right - box.left - textWidth) / 2;
+    RECT current;
+    ::GetWindowRect(over, &current);
+    ::MapWindowPoints(nullptr, ::GetParent(over), reinterpret_cast<POINT*>(&current), 2);
+    ::SetWindowPos(over, nullptr, textLeft + ShadowOffset, current.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HWND CreateButton(HWND parent, const char* caption, DWORD style, int id, const TwipsRect& place,
                   HFONT font) {
     HWND button = CreateControl(parent, "BUTTON", caption, WS_TABSTOP | style, id, place);
@@ -111,6 +128,7 @@ void frmHome::CreateControls() {
                     DarkBlue);
     Lbl1 = AddLabel(m_hwnd, "Corvane Online", SS_CENTER, {1860, 120, 3975, 375},
                     m_titleFont.get(), RGB(0, 0, 0));
+    PlaceShadow(LblOver, Lbl1, m_titleFont.get());
 
     ArrangeTabOrder({Lbl1, Lbl2, CmdAbout, CmdSettings, Frame1, lbl233, LblOver, Image1});
     ArrangeTabOrder({lblinfo1, Opt1, Opt2, Lblinfo2, lblinfo3});
