@@ -7,6 +7,7 @@
 #include "support/WindowUtil.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 using namespace e2e;
 
@@ -399,6 +400,82 @@ TEST_F(E2e, RefusedPasswordsChangeNothing) {
         EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("OldPass9")) << which;
         EXPECT_EQ(ReadFileBytes("c:\\qg_data\\qg.exe"), "old qg") << which;
         EXPECT_FALSE(PathPresent("c:\\qg_data\\vhod.new")) << which;
+    }
+}
+
+// The shell opens an http address with the command that the registry gives for http. For the
+// time of a test this command writes the address it is given to a file instead.
+class RecordedBrowser {
+public:
+    static constexpr char File[] = "c:\\qgtest\\opened.txt";
+
+    RecordedBrowser() {
+        if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &m_key, nullptr) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot open the http command in the registry");
+        DWORD size = sizeof m_saved;
+        m_hadCommand = ::RegQueryValueExA(m_key, nullptr, nullptr, nullptr,
+                                          reinterpret_cast<BYTE*>(m_saved), &size) == ERROR_SUCCESS;
+        m_savedSize = size;
+        Set(std::string("c:\\windows\\system32\\cmd.exe /c echo %1>") + File);
+    }
+    ~RecordedBrowser() {
+        if (m_hadCommand)
+            ::RegSetValueExA(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_saved),
+                             m_savedSize);
+        else
+            ::RegDeleteValueA(m_key, nullptr);
+        ::RegCloseKey(m_key);
+    }
+    RecordedBrowser(const RecordedBrowser&) = delete;
+    RecordedBrowser& operator=(const RecordedBrowser&) = delete;
+
+    // The address opened since the last call, waiting up to 10 seconds for it; "" if none.
+    std::string Opened() {
+        std::string opened;
+        for (int tries = 0; tries < 100 && opened.find('\n') == std::string::npos; ++tries) {
+            Sleep(0.1);
+            opened = ReadFileBytes(File);
+        }
+        ::DeleteFileA(File);
+        return opened.substr(0, opened.find_first_of("\r\n"));
+    }
+
+private:
+    void Set(const std::string& command) {
+        ::RegSetValueExA(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>(command.size() + 1));
+    }
+    HKEY m_key = nullptr;
+    char m_saved[1024] = {};
+    DWORD m_savedSize = 0;
+    bool m_hadCommand = false;
+};
+
+TEST_F(E2e, LinkLabelsOpenTheAddressThroughTheShell) {
+    RecordedBrowser browser;
+    const struct {
+        const char* window; // the About window is opened from the home window
+        std::string label;
+    } links[] = {
+        {Home, std::string("Visit our web site at ") + qg::VendorWebAddress},
+        {"About Quillgate", qg::VendorWebAddress},
+    };
+    App app;
+    HWND home = app.WaitWindow(Home);
+    ASSERT_NE(home, nullptr);
+    for (const auto& link : links) {
+        HWND window = home;
+        if (link.window != std::string(Home)) {
+            Click(Child(home, "Ab&out"));
+            window = app.WaitWindow(link.window);
+            ASSERT_NE(window, nullptr) << link.window;
+        }
+        HWND label = Child(window, link.label);
+        ASSERT_NE(label, nullptr) << link.label;
+        ::PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        ::PostMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        EXPECT_EQ(browser.Opened(), qg::VendorWebAddress) << link.window;
     }
 }
 
