@@ -11,12 +11,20 @@ namespace qg {
 
 namespace {
 
-int ScreenDpi(int index) {
+int ReadScreenDpi(int index) {
     HDC screen = ::GetDC(nullptr);
     const int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
     if (screen)
         ::ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
+}
+
+// The resolution changes only with a new session, and every control's place needs it: read it
+// once rather than take a screen DC for each conversion.
+int ScreenDpi(int index) {
+    static const int x = ReadScreenDpi(LOGPIXELSX);
+    static const int y = ReadScreenDpi(LOGPIXELSY);
+    return index == LOGPIXELSX ? x : y;
 }
 
 } // namespace
