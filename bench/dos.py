@@ -24,8 +24,8 @@ def measure(bin, tools, work, locked, runs):
     QEMU's share of a core over IDLE_SECONDS while that prompt waits."""
     dir = boot.fresh_dir(work, "locked" if locked else "floor")
     files = boot.lock_files(bin, tools)
-    files["QG_DATA\\VHOD.DLL"] = boot.scrambled(tools, dir, "Secret7")
-    files["AUTOEXEC.BAT"] = boot.boot_script(["c:\\Qg_Data\\qg.exe"] if locked else [])
+    files[realdos.PASSWORD_FILE] = boot.scrambled(tools, dir, "Secret7")
+    files["AUTOEXEC.BAT"] = boot.boot_script([realdos.BOOT_LINE] if locked else [])
     disk = os.path.join(dir, "disk.img")
     # The floor: DOS halting while it waits for a key at its own prompt.
     config = realdos.CONFIG_SYS + ("" if locked else "IDLEHALT=1\r\n")

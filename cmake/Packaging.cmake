@@ -23,6 +23,7 @@ set(CPACK_MODULE_PATH ${CMAKE_SOURCE_DIR}/packaging)
 set(CPACK_NSIS_EXECUTABLE makensis)
 set(CPACK_QG_ICON ${CMAKE_SOURCE_DIR}/resources/quillgate.ico)
 set(CPACK_QG_FILE_VERSION ${PROJECT_VERSION})
+set(CPACK_QG_CONTRACT_NSH ${QG_CONTRACT_NSH})
 # Windows 95/98 run only ANSI installers. The 64-bit bench build (cmake/testbench.sh) makes a
 # 64-bit one from the same script, since 32-bit Wine cannot run there.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

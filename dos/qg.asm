@@ -14,20 +14,21 @@
 ;   a notice is shown and the boot goes on (a damaged installation must not
 ;   lock the owner out).
 ;
-; Build: nasm -f bin -I dos/ -o qg.exe dos/qg.asm
+; The paths, the key and the longest password come from contract.inc, which
+; the build generates from the configuration program's own definitions.
+;
+; Build: nasm -f bin -I dos/ -I BUILD/generated/ -o qg.exe dos/qg.asm
 
         cpu 8086
         org 100h
 
-MAXLEN          equ 15          ; longest password
-KEY             equ 'k'         ; scrambling key of the password file
+%include "contract.inc"         ; MAXLEN, KEY, PW_PATH, RB_PATH
 TRIES           equ 3
 BIOS_DATA       equ 40h
 KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
 CAPS_BIT        equ 40h
 BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
-VIDEO_PAGE      equ 62h
 
 ; Before anything else, and before any DOS call: a Ctrl+C or Ctrl+Break typed
 ; while DOS loaded us is acted on at our first DOS call that checks for breaks,
@@ -467,8 +468,8 @@ exec_fcb1       dw 5Ch, 0
 exec_fcb2       dw 6Ch, 0
 empty_tail      db 0, 0Dh
 
-pw_path         db 'c:\qg_data\vhod.dll', 0
-rb_path         db 'c:\qg_data\rb.com', 0
+pw_path         db PW_PATH, 0
+rb_path         db RB_PATH, 0
 
 msg_title       db 'This computer is locked. Type the password and press '
                 db 'Enter.', 13, 10, '$'
@@ -482,7 +483,7 @@ msg_accepted    db 'Password accepted.', 13, 10, '$'
 msg_wrong       db 'Wrong password.', 13, 10, '$'
 msg_restart     db 'Three wrong passwords: restarting the computer.'
                 db 13, 10, '$'
-msg_no_password db 'No valid boot password is set (c:\qg_data\vhod.dll); '
+msg_no_password db 'No valid boot password is set (', PW_PATH, '); '
                 db 'starting without one.', 13, 10, '$'
 
 failures        dw 0

@@ -1,34 +1,37 @@
 /*
  * What the configuration program leaves on drive C: for the DOS-side programs: the boot
  * folder and its files, the boot-script line, and the scratch and backup files used while the
- * boot script is rewritten. The folder name is spelled in two letter cases at different sites;
- * drive C: ignores case, so both name the same folder.
+ * boot script is rewritten. The names shared with the DOS-side programs, the installer and the
+ * tests come from Contract.h. The folder name is spelled in two letter cases at different
+ * sites; drive C: ignores case, so both name the same folder.
  */
 #pragma once
 
+#include "lockconfig/Contract.h"
+
 namespace qg {
 
-constexpr char BootScriptPath[] = "c:\\autoexec.bat";
-constexpr char BootScriptLine[] = "c:\\Qg_Data\\qg.exe";
+constexpr char BootScriptPath[] = QG_BOOT_SCRIPT;
+constexpr char BootScriptLine[] = QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM;
 // The same line as the status scan and the removal compare it: in lower case.
-constexpr char BootScriptLineLower[] = "c:\\qg_data\\qg.exe";
+constexpr char BootScriptLineLower[] = QG_BOOT_FOLDER_LOWER "\\" QG_BOOT_PROGRAM;
 
-constexpr char BootFolderPath[] = "c:\\Qg_Data";
-constexpr char BootFolderPathLower[] = "c:\\qg_data";
-constexpr char PasswordFilePath[] = "c:\\qg_data\\vhod.dll";
+constexpr char BootFolderPath[] = QG_BOOT_FOLDER;
+constexpr char BootFolderPathLower[] = QG_BOOT_FOLDER_LOWER;
+constexpr char PasswordFilePath[] = QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_FILE;
 // The new password is written here first and then renamed, so a password file is always
 // absent or whole.
-constexpr char PasswordTempPath[] = "c:\\qg_data\\vhod.new";
-constexpr char BootProgramTarget[] = "c:\\qg_data\\qg.exe";
-constexpr char RebootProgramTarget[] = "c:\\qg_data\\rb.com";
+constexpr char PasswordTempPath[] = QG_BOOT_FOLDER_LOWER "\\vhod.new";
+constexpr char BootProgramTarget[] = QG_BOOT_FOLDER_LOWER "\\" QG_BOOT_PROGRAM;
+constexpr char RebootProgramTarget[] = QG_BOOT_FOLDER_LOWER "\\" QG_REBOOT_PROGRAM;
 // The programs are copied under these names first and then renamed, for the same reason.
-constexpr char BootProgramTemp[] = "c:\\qg_data\\qg.new";
-constexpr char RebootProgramTemp[] = "c:\\qg_data\\rb.new";
-constexpr char EarlierVersionFile[] = "c:\\Qg_Data\\systemf.dat";
+constexpr char BootProgramTemp[] = QG_BOOT_FOLDER_LOWER "\\qg.new";
+constexpr char RebootProgramTemp[] = QG_BOOT_FOLDER_LOWER "\\rb.new";
+constexpr char EarlierVersionFile[] = QG_BOOT_FOLDER "\\systemf.dat";
 
 // Suffixes appended to the application folder, no separator added or removed.
-constexpr char RebootProgramSuffix[] = "\\rb.com";
-constexpr char BootProgramSuffix[] = "\\qg.exe";
+constexpr char RebootProgramSuffix[] = "\\" QG_REBOOT_PROGRAM;
+constexpr char BootProgramSuffix[] = "\\" QG_BOOT_PROGRAM;
 
 // The new boot script is written whole here before it takes the old one's place.
 constexpr char ScratchFilePath[] = "c:\\autotemp";

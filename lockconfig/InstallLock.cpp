@@ -8,7 +8,6 @@
 #include "lockconfig/Password.h"
 #include "lockconfig/SafeFiles.h"
 #include "support/FileUtil.h"
-#include "support/Timing.h"
 
 #include <windows.h>
 
@@ -16,7 +15,7 @@ namespace qg {
 
 namespace {
 
-void AddBootScriptLine(Outcome& outcome) {
+void AddBootScriptLine(const Pause& pause, Outcome& outcome) {
     const BootScriptOnDisk script = ReadBootScript();
     if (script.present && !script.readable) {
         // Appending blind could add a second line to a script we cannot see.
@@ -26,7 +25,7 @@ void AddBootScriptLine(Outcome& outcome) {
     }
     if (script.present && HoldsExactBootScriptLine(script.bytes))
         return;
-    ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, outcome);
+    ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
 }
 
 void CopyProgram(const std::string& applicationFolder, const char* suffix, const char* target,
@@ -38,8 +37,8 @@ void CopyProgram(const std::string& applicationFolder, const char* suffix, const
 }
 
 void FillBootFolder(const std::string& scrambled, bool replace,
-                    const std::string& applicationFolder, Outcome& outcome) {
-    const DWORD error = WritePasswordFile(scrambled, replace);
+                    const std::string& applicationFolder, const Pause& pause, Outcome& outcome) {
+    const DWORD error = WritePasswordFile(scrambled, replace, pause);
     if (error)
         outcome.Fail("The password could not be saved: " +
                      FailedStep(PasswordFilePath, "written", DescribeFileError(error)));
@@ -51,22 +50,22 @@ void FillBootFolder(const std::string& scrambled, bool replace,
 
 } // namespace
 
-DWORD WritePasswordFile(const std::string& scrambled, bool replace) {
+DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause& pause) {
     if (replace) {
         // A file that cannot be deleted is truncated by the write instead.
-        DWORD ignored = 0;
-        DeleteFileIfPresent(PasswordFilePath, ignored);
-        Wait(1.0);
+        (void)DeleteFileIfPresent(PasswordFilePath);
+        pause(1.0);
     }
     return WriteFileWhole(PasswordFilePath, PasswordTempPath, scrambled);
 }
 
-Outcome InstallLock(const SecretString& password, const std::string& applicationFolder) {
+Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
+                    const Pause& pause) {
     Outcome outcome;
-    AddBootScriptLine(outcome);
+    AddBootScriptLine(pause, outcome);
     std::string scrambled = ScramblePassword(password.str());
     if (FolderExists(BootFolderPath)) {
-        FillBootFolder(scrambled, true, applicationFolder, outcome);
+        FillBootFolder(scrambled, true, applicationFolder, pause, outcome);
     } else if (!FolderExists(BootFolderPathLower)) {
         if (!::CreateDirectoryA(BootFolderPath, nullptr)) {
             const DWORD error = ::GetLastError();
@@ -76,7 +75,7 @@ Outcome InstallLock(const SecretString& password, const std::string& application
                 outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPath, "created",
                                         DescribeFileError(error)));
         }
-        FillBootFolder(scrambled, false, applicationFolder, outcome);
+        FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
     }
     WipeString(scrambled);
     return outcome;

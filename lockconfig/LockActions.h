@@ -1,11 +1,13 @@
 /*
  * Switching the lock on and off on drive C:. Each returns what failed; the caller tells the
- * user and ends the program or keeps the home window open.
+ * user and ends the program or keeps the home window open. The pauses between the steps go
+ * through `pause`, which the home window gives as Wait.
  */
 #pragma once
 
 #include "lockconfig/Outcome.h"
 #include "support/Secret.h"
+#include "support/Timing.h"
 
 #include <windows.h>
 
@@ -15,17 +17,19 @@ namespace qg {
 
 // Adds the boot-script line unless it is there letter for letter, writes the scrambled
 // password file and copies the two DOS-side programs from the application folder.
-Outcome InstallLock(const SecretString& password, const std::string& applicationFolder);
+Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
+                    const Pause& pause);
 
 // Deletes the DOS-side files and the boot folder (unless something else remains in it), and
 // takes every boot-script line out of the boot script.
-Outcome RemoveLock();
+Outcome RemoveLock(const Pause& pause);
 
 // Deletes the earlier version's password file; done only after a successful installation.
 void DeleteEarlierVersionFile();
 
 // Writes the scrambled password to the password file. With `replace` the old file is deleted
-// first and a second passes before the new one is written.
-DWORD WritePasswordFile(const std::string& scrambled, bool replace);
+// first and a one-second pause passes before the new one is written.
+[[nodiscard]] DWORD WritePasswordFile(const std::string& scrambled, bool replace,
+                                      const Pause& pause);
 
 } // namespace qg

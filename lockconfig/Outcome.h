@@ -4,6 +4,8 @@
  */
 #pragma once
 
+#include "lockconfig/Messages.h"
+
 #include <string>
 #include <vector>
 
@@ -17,7 +19,7 @@ public:
 
     // The text of the message box that reports the failures.
     std::string Message() const {
-        std::string text = "The settings could not be saved.";
+        std::string text = Messages::SettingsNotSaved.text;
         for (const std::string& failure : m_failures)
             text += "\r\n\r\n" + failure;
         return text;
@@ -27,12 +29,13 @@ private:
     std::vector<std::string> m_failures;
 };
 
-// "<path> could not be <verb>" and the reason, as one sentence.
+// "<path> could not be <verb> because <reason>." as one sentence; without "because" when the
+// reason is empty.
 inline std::string FailedStep(const std::string& path, const std::string& verb,
                               const std::string& reason) {
     std::string sentence = path + " could not be " + verb;
     if (!reason.empty())
-        sentence += " " + reason;
+        sentence += " because " + reason;
     return sentence + ".";
 }
 

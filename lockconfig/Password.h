@@ -4,18 +4,20 @@
  */
 #pragma once
 
+#include "lockconfig/Contract.h"
+
 #include <cstddef>
 #include <string>
 
 namespace qg {
 
-constexpr std::size_t MaxPasswordLength = 15;
+constexpr std::size_t MaxPasswordLength = QG_MAX_PASSWORD_LENGTH;
 
 // The characters a password may not hold, in the order they are tested.
 constexpr char ForbiddenPasswordCharacters[] = " /\\*-+.,(){};:[]_&!`~#$%^<>?=@|";
 
 // The key byte of the password file: each stored byte is the password byte XOR this code.
-constexpr char PasswordKey[] = "k";
+constexpr char PasswordKey[] = QG_PASSWORD_KEY;
 
 enum class PasswordVerdict {
     Accepted,

@@ -15,6 +15,8 @@ struct PasswordRequest {
     bool selectNo = false; // the outcome selects "No" on the home window
 };
 
+// An input box that could not be shown is reported here and leaves the selection alone.
+
 PasswordRequest RequestNewPassword(HWND owner);
 
 } // namespace qg

@@ -20,12 +20,11 @@ namespace {
 constexpr double SwapPause = 0.5;
 
 void DeleteBootFile(const char* path, Outcome& outcome) {
-    DWORD error = 0;
-    if (!DeleteFileIfPresent(path, error))
+    if (const DWORD error = DeleteFileIfPresent(path))
         outcome.Fail(FailedStep(path, "deleted", DescribeFileError(error)));
 }
 
-void TakeOutBootScriptLine(Outcome& outcome) {
+void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
     const BootScriptOnDisk script = ReadBootScript();
     if (!script.present)
         return;
@@ -36,12 +35,12 @@ void TakeOutBootScriptLine(Outcome& outcome) {
     }
     const std::optional<std::string> rewritten = WithoutBootScriptLine(script.bytes);
     if (rewritten)
-        ReplaceBootScript(script, *rewritten, SwapPause, outcome);
+        ReplaceBootScript(script, *rewritten, SwapPause, pause, outcome);
 }
 
 } // namespace
 
-Outcome RemoveLock() {
+Outcome RemoveLock(const Pause& pause) {
     Outcome outcome;
     DeleteBootFile(PasswordFilePath, outcome);
     DeleteBootFile(RebootProgramTarget, outcome);
@@ -58,7 +57,7 @@ Outcome RemoveLock() {
             outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPathLower, "removed",
                                     DescribeFileError(error)));
     }
-    TakeOutBootScriptLine(outcome);
+    TakeOutBootScriptLine(pause, outcome);
     DiscardFile(ScratchFilePath); // also one left read-only by an earlier run
     return outcome;
 }

@@ -15,7 +15,6 @@
 #include "lockconfig/BootFiles.h"
 #include "support/FileUtil.h"
 #include "support/Secret.h"
-#include "support/Timing.h"
 
 namespace qg {
 
@@ -36,53 +35,59 @@ BootScriptOnDisk ReadBootScript() {
         script.attributes = 0;
         return script;
     }
-    script.readable = ReadWholeFile(BootScriptPath, script.bytes, script.readError);
+    script.readError = ReadWholeFile(BootScriptPath, script.bytes);
+    script.readable = script.readError == NO_ERROR;
     return script;
 }
 
-bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double pause,
-                       Outcome& outcome) {
+void ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double seconds,
+                       const Pause& pause, Outcome& outcome) {
     if (old.present && old.readOnly()) {
-        outcome.Fail(BootScriptNotChanged("because it is read-only"));
-        return false;
+        outcome.Fail(BootScriptNotChanged("it is read-only"));
+        return;
     }
     DiscardFile(ScratchFilePath);
     DiscardFile(BootScriptBackupPath);
 
-    DWORD error = 0;
-    if (!WriteWholeFile(ScratchFilePath, newText, error)) {
-        std::string reason = "because its new text could not be written to ";
+    if (const DWORD error = WriteFileDurably(ScratchFilePath, newText)) {
+        std::string reason = "its new text could not be written to ";
         reason += ScratchFilePath;
         const std::string why = DescribeFileError(error);
         if (!why.empty())
-            reason += " (" + why.substr(std::string("because ").size()) + ")";
+            reason += " (" + why + ")";
         outcome.Fail(BootScriptNotChanged(reason));
         DiscardFile(ScratchFilePath);
-        return false;
+        return;
     }
-    Wait(pause);
+    if (seconds > 0)
+        pause(seconds);
     if (old.present && !::MoveFileA(BootScriptPath, BootScriptBackupPath)) {
-        error = ::GetLastError();
+        const DWORD error = ::GetLastError();
         DiscardFile(ScratchFilePath);
         outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
-        return false;
+        return;
     }
     if (!::MoveFileA(ScratchFilePath, BootScriptPath)) {
-        error = ::GetLastError();
-        if (old.present)
-            ::MoveFileA(BootScriptBackupPath, BootScriptPath);
+        const DWORD error = ::GetLastError();
         DiscardFile(ScratchFilePath);
+        if (old.present && !::MoveFileA(BootScriptBackupPath, BootScriptPath)) {
+            // The old boot script is whole, but under the backup's name: say so, not that
+            // nothing changed. The next start of the program puts it back.
+            outcome.Fail(BootScriptNotChanged(DescribeFileError(error)) + " Its old text is in " +
+                         BootScriptBackupPath + ", which Quillgate puts back at its next start.");
+            return;
+        }
         outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
-        return false;
+        return;
     }
     if (old.present) {
         constexpr DWORD Kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         const DWORD attributes = old.attributes & Kept;
         ::SetFileAttributesA(BootScriptPath, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     }
-    Wait(pause);
+    if (seconds > 0)
+        pause(seconds);
     DiscardFile(BootScriptBackupPath);
-    return true;
 }
 
 void RecoverBootScript() {
@@ -96,8 +101,7 @@ void RecoverBootScript() {
 }
 
 DWORD WriteFileWhole(const std::string& target, const std::string& temp, const std::string& bytes) {
-    DWORD error = 0;
-    if (!WriteWholeFile(temp, bytes, error)) {
+    if (const DWORD error = WriteFileDurably(temp, bytes)) {
         DiscardFile(temp);
         return error;
     }
@@ -105,15 +109,15 @@ DWORD WriteFileWhole(const std::string& target, const std::string& temp, const s
         // Something is still in the way (an old file that could not be deleted): truncate and
         // write it in place, so it holds exactly the new bytes all the same.
         DiscardFile(temp);
-        if (!WriteWholeFile(target, bytes, error))
+        if (const DWORD error = WriteFileDurably(target, bytes))
             return error;
     }
     std::string check;
-    if (!ReadWholeFile(target, check, error))
+    if (const DWORD error = ReadWholeFile(target, check))
         return error;
     const bool same = check == bytes;
     WipeString(check);
-    return same ? 0 : ERROR_WRITE_FAULT;
+    return same ? NO_ERROR : ERROR_WRITE_FAULT;
 }
 
 DWORD CopyFileWhole(const std::string& source, const std::string& target, const std::string& temp) {
@@ -135,7 +139,7 @@ DWORD CopyFileWhole(const std::string& source, const std::string& target, const 
         DiscardFile(temp);
         return error;
     }
-    return 0;
+    return NO_ERROR;
 }
 
 } // namespace qg

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "lockconfig/Outcome.h"
+#include "support/Timing.h"
 
 #include <windows.h>
 
@@ -25,11 +26,12 @@ struct BootScriptOnDisk {
 };
 BootScriptOnDisk ReadBootScript();
 
-// Puts newText in the boot script's place, keeping the old attributes. `pause` seconds pass
-// (with Wait) before and after the swap. A read-only boot script is refused. On failure the
-// old boot script is in place, and the reason is added to the outcome.
-bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double pause,
-                       Outcome& outcome);
+// Puts newText in the boot script's place, keeping the old attributes. When `seconds` is above
+// 0, `pause` takes that long before and after the swap. A read-only boot script is refused. A
+// failure is added to the outcome, saying where the boot script is: in its place, unchanged,
+// or (when it could not be put back) in the backup, which RecoverBootScript puts back.
+void ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double seconds,
+                       const Pause& pause, Outcome& outcome);
 
 // Finishes or undoes a swap that was cut short, and removes a leftover scratch file. Runs at
 // start-up, before anything reads the boot script.
@@ -37,10 +39,12 @@ void RecoverBootScript();
 
 // Writes bytes to `target` through `temp` and a rename, so the target is absent or whole.
 // When the target cannot be removed first, it is truncated and written in place. Checked by
-// reading back. Returns the Win32 error, or 0.
-DWORD WriteFileWhole(const std::string& target, const std::string& temp, const std::string& bytes);
+// reading back.
+[[nodiscard]] DWORD WriteFileWhole(const std::string& target, const std::string& temp,
+                                   const std::string& bytes);
 
 // Copies source to target through temp and a rename, so the target is absent or whole.
-DWORD CopyFileWhole(const std::string& source, const std::string& target, const std::string& temp);
+[[nodiscard]] DWORD CopyFileWhole(const std::string& source, const std::string& target,
+                                  const std::string& temp);
 
 } // namespace qg

@@ -4,6 +4,7 @@
 #include "shell/Application.h"
 
 #include "lockconfig/BootFiles.h"
+#include "lockconfig/Messages.h"
 #include "shell/Container.h"
 #include "support/FileUtil.h"
 #include "support/MessageLoop.h"
@@ -34,13 +35,13 @@ bool Application::ProgramFilesPresent() const {
 }
 
 int Application::Run() {
-    RegisterContainerClasses();
-    if (!m_main.Create())
+    if (!RegisterContainerClasses() || !m_main.Create()) {
+        ShowMessage(nullptr, Messages::WindowNotCreated);
         return 1;
+    }
     if (!ProgramFilesPresent()) {
-        ::MessageBoxA(nullptr, "Error locating program files, please reinstall Quillgate",
-                      "Quillgate", MB_OK | MB_ICONSTOP);
-        ::DestroyWindow(m_main.hwnd());
+        ShowMessage(nullptr, Messages::ProgramFilesNotFound);
+        DestroyWindows();
         return 0;
     }
     MakeTopmost(m_main.hwnd());
@@ -50,21 +51,28 @@ int Application::Run() {
     Wait(SplashSeconds);
     ::ShowWindow(m_main.hwnd(), SW_HIDE);
 
-    if (!m_home.Create())
+    if (!m_home.Create()) {
+        ShowMessage(nullptr, Messages::WindowNotCreated);
+        DestroyWindows();
         return 1;
+    }
     m_home.Show();
-    return RunMessageLoop();
+    const int exitCode = RunMessageLoop();
+    // After an unexpected failure the windows are still there; they go before their objects.
+    DestroyWindows();
+    return exitCode;
 }
 
-void Application::EndProgram() {
-    if (m_about.hwnd())
-        ::DestroyWindow(m_about.hwnd());
-    if (m_home.hwnd())
-        ::DestroyWindow(m_home.hwnd());
-    if (m_main.hwnd())
-        ::DestroyWindow(m_main.hwnd());
-    // Ends also when called from inside a Wait or a handler, with no window left to return to.
-    ::ExitProcess(0);
+void Application::EndProgram(int exitCode) {
+    DestroyWindows();
+    // Leaves the message loop, also from inside a Wait: it passes the quit message on.
+    ::PostQuitMessage(exitCode);
+}
+
+void Application::DestroyWindows() {
+    for (HWND window : {m_about.hwnd(), m_home.hwnd(), m_main.hwnd()})
+        if (window)
+            ::DestroyWindow(window);
 }
 
 } // namespace qg

@@ -16,11 +16,12 @@ public:
     explicit Application(std::string applicationFolder);
 
     // Start-up: checks the program files, shows the splash, opens the home window, and runs
-    // until the program ends.
+    // until the program ends; returns the exit code.
     int Run();
 
-    // Ends the program at once: every window goes, the hidden splash and the About window too.
-    [[noreturn]] void EndProgram();
+    // Ends the program: every window goes at once, the hidden splash and the About window too,
+    // and the message loop ends. The caller returns straight away.
+    void EndProgram(int exitCode = 0);
 
     // "rb.com" and then "qg.exe" lie in the application folder.
     bool ProgramFilesPresent() const;
@@ -32,6 +33,8 @@ public:
     HWND HiddenOwner() const { return m_main.hwnd(); }
 
 private:
+    void DestroyWindows();
+
     std::string m_folder;
     frmMain m_main;
     frmHome m_home;

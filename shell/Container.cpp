@@ -3,17 +3,19 @@
  */
 #include "shell/Container.h"
 
+#include "support/Scoped.h"
+
 namespace qg {
 
 namespace {
 
 void PaintFrame(HWND frame) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(frame, &ps);
+    PaintDC paint(frame);
+    HDC dc = paint.get();
     RECT client;
     ::GetClientRect(frame, &client);
     HFONT font = reinterpret_cast<HFONT>(::GetWindowLongPtrA(frame, 0));
-    HGDIOBJ oldFont = ::SelectObject(dc, font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+    SelectedObject selected(dc, font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICA tm;
     ::GetTextMetricsA(dc, &tm);
 
@@ -32,8 +34,6 @@ void PaintFrame(HWND frame) {
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
         ::TextOutA(dc, 10, 0, caption, length);
     }
-    ::SelectObject(dc, oldFont);
-    ::EndPaint(frame, &ps);
 }
 
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,7 +68,7 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void RegisterContainer(const char* name) {
+bool RegisterContainer(const char* name) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = ContainerProc;
     wc.cbWndExtra = 2 * sizeof(LONG_PTR); // font, "draw as a frame"
@@ -76,14 +76,13 @@ void RegisterContainer(const char* name) {
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name;
-    ::RegisterClassA(&wc);
+    return ::RegisterClassA(&wc) != 0;
 }
 
 } // namespace
 
-void RegisterContainerClasses() {
-    RegisterContainer(FrameClass);
-    RegisterContainer(PictureBoxClass);
+bool RegisterContainerClasses() {
+    return RegisterContainer(FrameClass) && RegisterContainer(PictureBoxClass);
 }
 
 HWND CreateFrame(HWND parent, const char* caption, const TwipsRect& place, HFONT font) {

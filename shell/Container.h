@@ -14,7 +14,8 @@ namespace qg {
 constexpr char FrameClass[] = "QgFrame";
 constexpr char PictureBoxClass[] = "QgPictureBox";
 
-void RegisterContainerClasses();
+// False when a class could not be registered.
+bool RegisterContainerClasses();
 
 HWND CreateFrame(HWND parent, const char* caption, const TwipsRect& place, HFONT font);
 HWND CreatePictureBox(HWND parent, const TwipsRect& place);

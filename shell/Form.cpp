@@ -3,9 +3,15 @@
  */
 #include "shell/Form.h"
 
+#include "lockconfig/Messages.h"
+#include "resources/resource.h"
+#include "shell/Container.h"
+
+#include <algorithm>
+
 namespace qg {
 
-void Form::RegisterFormClass(const char* className, HICON icon) {
+bool Form::RegisterFormClass(const char* className, HICON icon) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Thunk;
     wc.hInstance = ::GetModuleHandleA(nullptr);
@@ -13,17 +19,19 @@ void Form::RegisterFormClass(const char* className, HICON icon) {
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
-    ::RegisterClassA(&wc);
+    // A window made again after a failed creation finds its class there already.
+    return ::RegisterClassA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool Form::CreateForm(const char* className, const char* caption, DWORD style, DWORD exStyle,
                       int clientWidthTwips, int clientHeightTwips, HWND owner) {
     const SIZE outer = OuterSizeForClient(clientWidthTwips, clientHeightTwips, style, exStyle);
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
-    ::CreateWindowExA(exStyle, className, caption, style, left, top, outer.cx, outer.cy, owner,
+    ::CreateWindowExA(exStyle, className, caption, style, 0, 0, outer.cx, outer.cy, owner,
                       nullptr, ::GetModuleHandleA(nullptr), this);
-    return m_hwnd != nullptr;
+    if (!m_hwnd)
+        return false;
+    CenterForm(m_hwnd);
+    return true;
 }
 
 HWND Form::AddLabel(HWND parent, const char* caption, DWORD align, const TwipsRect& place,
@@ -34,11 +42,72 @@ HWND Form::AddLabel(HWND parent, const char* caption, DWORD align, const TwipsRe
     return label;
 }
 
+HWND Form::AddLink(HWND parent, const char* caption, DWORD align, const TwipsRect& place,
+                   HFONT font, COLORREF color, int id) {
+    HWND link = AddLabel(parent, caption, align | SS_NOTIFY, place, font, color);
+    ::SetWindowLongPtrA(link, GWLP_ID, id);
+    if (!m_hand)
+        m_hand = ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_HANDCURSOR));
+    m_links.push_back(link);
+    return link;
+}
+
+HWND Form::AddButton(HWND parent, const char* caption, DWORD style, int id,
+                     const TwipsRect& place, HFONT font) {
+    HWND button = CreateControl(parent, "BUTTON", caption, WS_TABSTOP | style, id, place);
+    ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return button;
+}
+
+void Form::LayOut(std::initializer_list<Control> controls) {
+    for (const Control& c : controls) {
+        HWND parent = c.parent ? *c.parent : m_hwnd;
+        HWND made = nullptr;
+        switch (c.kind) {
+        case Kind::Label:
+            made = AddLabel(parent, c.caption, c.style, c.place, c.font, c.color);
+            break;
+        case Kind::Link:
+            made = AddLink(parent, c.caption, c.style, c.place, c.font, c.color, c.id);
+            break;
+        case Kind::Button:
+            made = AddButton(parent, c.caption, c.style, c.id, c.place, c.font);
+            break;
+        case Kind::Frame:
+            made = CreateFrame(parent, c.caption, c.place, c.font);
+            break;
+        case Kind::PictureBox:
+            made = CreatePictureBox(parent, c.place);
+            break;
+        case Kind::Icon:
+            made = CreateControl(parent, "STATIC", "", SS_ICON, -1, c.place);
+            break;
+        }
+        *c.handle = made;
+    }
+    // New children already go last among their siblings; said here so no caller relies on it.
+    for (const Control& c : controls)
+        ::SetWindowPos(*c.handle, HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(m_hwnd, message, wParam, lParam);
 }
 
 LRESULT Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto isLink = [this](HWND control) {
+        return control && std::find(m_links.begin(), m_links.end(), control) != m_links.end();
+    };
+    if (message == WM_SETCURSOR && m_hand && isLink(reinterpret_cast<HWND>(wParam))) {
+        ::SetCursor(m_hand);
+        return TRUE;
+    }
+    if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED &&
+        isLink(reinterpret_cast<HWND>(lParam))) {
+        OpenVendorWebPage();
+        return 0;
+    }
     if (message == WM_CTLCOLORSTATIC) {
         for (const LabelColor& label : m_labels) {
             if (label.label == reinterpret_cast<HWND>(lParam)) {
@@ -68,10 +137,13 @@ LRESULT CALLBACK Form::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         form->m_hwnd = nullptr;
         return result;
     }
-    // Nothing may unwind through the system's code that called us.
+    // Nothing may unwind through the system's code that called us. What throws here was not
+    // foreseen (out of memory, say): the user is told, and the program ends.
     try {
         return form->Dispatch(message, wParam, lParam);
     } catch (...) {
+        ShowMessage(hwnd, Messages::UnexpectedFailure);
+        ::PostQuitMessage(1);
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }

@@ -5,7 +5,8 @@
 
 #include "resources/resource.h"
 #include "shell/Application.h"
-#include "shell/Container.h"
+
+#include "Version.h"
 
 namespace qg {
 
@@ -22,11 +23,11 @@ constexpr int IdLbllink = 301;
 
 bool frmAbout::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    RegisterFormClass(ClassName, nullptr);
+    if (!RegisterFormClass(ClassName, nullptr))
+        return false;
     m_font = MakeFont("MS Sans Serif", 8.25);
     m_titleFont = MakeFont("Verdana", 9, true);
     m_linkFont = MakeFont("MS Sans Serif", 8.25, false, false, true);
-    m_hand = ::LoadCursorA(instance, MAKEINTRESOURCEA(IDR_HANDCURSOR));
     m_icon = UniqueIcon(static_cast<HICON>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_ABOUT), IMAGE_ICON, 48, 48, 0)));
     // Owned by the hidden splash window: that keeps it out of the taskbar, and it is not
@@ -34,40 +35,41 @@ bool frmAbout::Create() {
     if (!CreateForm(ClassName, "About Quillgate", Style, ExStyle, 5235, 2685, m_app.HiddenOwner()))
         return false;
     HFONT font = m_font.get();
+    HFONT title = m_titleFont.get();
     const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
+    constexpr COLORREF Blue = RGB(0, 0, 255);
 
-    Picture1 = CreatePictureBox(m_hwnd, {3720, 2160, 1335, 375});
-    CmdAbout = CreateControl(Picture1, "BUTTON", "&Ok", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK,
-                             {0, 0, 1275, 320});
-    ::SendMessageA(CmdAbout, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    Frm1PC = CreateFrame(m_hwnd, "About", {1200, 120, 3855, 1935}, font);
-    Lbl5 = AddLabel(Frm1PC, "Developed by Corvane", SS_LEFT, {600, 1320, 3015, 255}, font, text);
-    Lbl3 = AddLabel(Frm1PC, "Build 5  (06-1-2008)", SS_LEFT, {600, 1080, 1695, 255}, font, text);
-    Lbl2 = AddLabel(Frm1PC, "Version 1.0", SS_LEFT, {600, 840, 1695, 255}, font, text);
-    Lbl1 = AddLabel(Frm1PC, "Quillgate version 1.0", SS_CENTER, {240, 360, 3375, 255},
-                    m_titleFont.get(), text);
-    // Wider than 1455 twips, which holds no more than "http://" of our address: up to the
-    // picture box, so the whole address shows.
-    lbllink = AddLabel(m_hwnd, VendorWebAddress, SS_CENTER | SS_NOTIFY, {120, 2280, 3480, 255},
-                       m_linkFont.get(), RGB(0, 0, 255));
-    ::SetWindowLongPtrA(lbllink, GWLP_ID, IdLbllink);
-    Img1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {240, 240, 720, 720});
+    // In tab order: the frame and its labels, then the picture box with Ok, then the link.
+    LayOut({
+        {&Frm1PC, nullptr, Kind::Frame, "About", 0, -1, {1200, 120, 3855, 1935}, font, 0},
+        {&Lbl1, &Frm1PC, Kind::Label, "Quillgate version " QG_VERSION_SHORT, SS_CENTER, -1,
+         {240, 360, 3375, 255}, title, text},
+        {&Lbl2, &Frm1PC, Kind::Label, "Version " QG_VERSION_SHORT, SS_LEFT, -1,
+         {600, 840, 1695, 255}, font, text},
+        {&Lbl3, &Frm1PC, Kind::Label, "Build " QG_BUILD_NUMBER "  (" QG_BUILD_DATE ")", SS_LEFT,
+         -1, {600, 1080, 1695, 255}, font, text},
+        {&Lbl5, &Frm1PC, Kind::Label, "Developed by Corvane", SS_LEFT, -1,
+         {600, 1320, 3015, 255}, font, text},
+        {&Picture1, nullptr, Kind::PictureBox, "", 0, -1, {3720, 2160, 1335, 375}, font, 0},
+        {&CmdAbout, &Picture1, Kind::Button, "&Ok", BS_DEFPUSHBUTTON, IDOK, {0, 0, 1275, 320},
+         font, 0},
+        // Wider than 1455 twips, which holds no more than "http://" of our address: up to the
+        // picture box, so the whole address shows.
+        {&lbllink, nullptr, Kind::Link, VendorWebAddress, SS_CENTER, IdLbllink,
+         {120, 2280, 3480, 255}, m_linkFont.get(), Blue},
+        {&Img1, nullptr, Kind::Icon, "", 0, -1, {240, 240, 720, 720}, font, 0},
+    });
     ::SendMessageA(Img1, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.get()), 0);
-
-    // Tab order: the frame and its labels, then the picture box with Ok, then the link.
-    for (HWND control : {Frm1PC, Picture1, lbllink, Img1})
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (HWND control : {Lbl1, Lbl2, Lbl3, Lbl5})
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return true;
 }
 
-void frmAbout::Show() {
+bool frmAbout::Show() {
     if (!m_hwnd && !Create())
-        return;
+        return false;
     ::ShowWindow(m_hwnd, SW_SHOW);
     ::SetForegroundWindow(m_hwnd);
     ::SetFocus(CmdAbout);
+    return true;
 }
 
 void frmAbout::Ok() {
@@ -100,19 +102,9 @@ LRESULT frmAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Ok(); // Ok is the default and the cancel button: Enter and Esc press it
             return 0;
         }
-        if (LOWORD(wParam) == IdLbllink && HIWORD(wParam) == STN_CLICKED) {
-            OpenVendorWebPage();
-            return 0;
-        }
         break;
     case DM_GETDEFID:
         return MAKELRESULT(IDOK, DC_HASDEFID);
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == lbllink && m_hand) {
-            ::SetCursor(m_hand);
-            return TRUE;
-        }
-        break;
     case WM_CLOSE:
         Ok(); // Alt+F4 does what Ok does: Ok is the only way back to the home window
         return 0;

@@ -14,8 +14,8 @@ class frmAbout : public Form {
 public:
     explicit frmAbout(Application& app) : m_app(app) {}
 
-    // Created on first use and reused afterwards.
-    void Show();
+    // Created on first use and reused afterwards. False when it could not be created.
+    bool Show();
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -29,18 +29,20 @@ private:
     UniqueFont m_titleFont;
     UniqueFont m_linkFont;
     UniqueIcon m_icon;
-    HCURSOR m_hand = nullptr;
     bool m_placing = false;
 
-    HWND Picture1 = nullptr;
-    HWND CmdAbout = nullptr;
+    // The controls, in tab order (see Create).
     HWND Frm1PC = nullptr;
-    HWND Lbl5 = nullptr;
-    HWND Lbl3 = nullptr;
-    HWND Lbl2 = nullptr;
-    HWND Lbl1 = nullptr;
+    HWND Picture1 = nullptr;
     HWND lbllink = nullptr;
     HWND Img1 = nullptr;
+    // In Frm1PC:
+    HWND Lbl1 = nullptr;
+    HWND Lbl2 = nullptr;
+    HWND Lbl3 = nullptr;
+    HWND Lbl5 = nullptr;
+    // In Picture1:
+    HWND CmdAbout = nullptr;
 };
 
 } // namespace qg

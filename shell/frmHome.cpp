@@ -6,18 +6,24 @@
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
 #include "lockconfig/LockActions.h"
+#include "lockconfig/Messages.h"
 #include "lockconfig/PasswordEntry.h"
 #include "lockconfig/SafeFiles.h"
 #include "resources/resource.h"
 #include "shell/Application.h"
 #include "shell/Container.h"
 #include "support/FileUtil.h"
+#include "support/Scoped.h"
+#include "support/Timing.h"
+
+#include "Version.h"
 
 namespace qg {
 
 namespace {
 
 constexpr char ClassName[] = "QgHome";
+constexpr char Caption[] = "Quillgate v" QG_VERSION_SHORT " Build " QG_BUILD_NUMBER_2;
 // Fixed single border and a caption, with no control box: no system menu, no minimise,
 // maximise or close button. Alt+F4 still closes it.
 constexpr DWORD Style = WS_OVERLAPPED | WS_CAPTION | WS_BORDER;
@@ -34,24 +40,11 @@ enum ControlId : int {
 constexpr char StatusNotActive[] = "Not Active";
 constexpr char StatusActive[] = "Quillgate is active.";
 
-constexpr char EarlierVersionAdvice[] =
-    "You are running an older version of this software."
-    "\n\r" // line feed before carriage return, as the advice has always been shown
-    "It is recommended that you change your password."
-    "\n\r\n\r"
-    "To do so, please click YES under 'Activate Quillgate at boot up?' and press Apply, "
-    "followed by your new password";
-
 constexpr COLORREF DarkBlue = RGB(0, 0, 192);
 constexpr COLORREF Navy = RGB(0, 0, 128);
 constexpr COLORREF DarkGreen = RGB(0, 128, 0);
+constexpr COLORREF Black = RGB(0, 0, 0);
 constexpr COLORREF ApplyGreen = RGB(0, 255, 0);
-
-// Tab order follows the order of the windows: put them in the given order.
-void ArrangeTabOrder(std::initializer_list<HWND> order) {
-    for (HWND control : order)
-        ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
 
 // Lbl1 (centred) and LblOver (left-aligned) hold the same title and form one shadowed title:
 // LblOver's text must start where Lbl1's does, which depends on the title's width in the font
@@ -70,28 +63,20 @@ void PlaceShadow(HWND over, HWND centred, HFONT font) {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND CreateButton(HWND parent, const char* caption, DWORD style, int id, const TwipsRect& place,
-                  HFONT font) {
-    HWND button = CreateControl(parent, "BUTTON", caption, WS_TABSTOP | style, id, place);
-    ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return button;
-}
-
 } // namespace
 
 bool frmHome::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = static_cast<HICON>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_SHARED));
-    RegisterFormClass(ClassName, icon);
+    if (!RegisterFormClass(ClassName, icon))
+        return false;
     m_font = MakeFont("Verdana", 8.25);
     m_boldFont = MakeFont("Verdana", 8.25, true);
     m_titleFont = MakeFont("Verdana", 12, true, true);
-    m_hand = ::LoadCursorA(instance, MAKEINTRESOURCEA(IDR_HANDCURSOR));
-    if (!CreateForm(ClassName, "Quillgate v1.0 Build 05", Style, ExStyle, 5940, 2940, nullptr))
+    if (!CreateForm(ClassName, Caption, Style, ExStyle, 5940, 2940, nullptr))
         return false;
     CreateControls();
-    CenterForm(m_hwnd);
     return true;
 }
 
@@ -100,38 +85,43 @@ void frmHome::CreateControls() {
     HFONT bold = m_boldFont.get();
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
 
-    Frame1 = CreateFrame(m_hwnd, "Program Settings", {1920, 840, 3855, 1935}, font);
-    Opt2 = CreateButton(Frame1, "No", BS_AUTORADIOBUTTON, IdOpt2, {1560, 840, 1215, 255}, font);
-    Opt1 = CreateButton(Frame1, "Yes", BS_AUTORADIOBUTTON | WS_GROUP, IdOpt1,
-                        {1560, 600, 1095, 255}, font);
-    lblinfo3 = AddLabel(Frame1, StatusNotActive, SS_CENTER, {120, 1560, 3615, 255}, font, DarkBlue);
-    Lblinfo2 = AddLabel(Frame1, "Current status", SS_CENTER, {120, 1320, 3615, 255}, bold,
-                        ::GetSysColor(COLOR_BTNTEXT), WS_GROUP);
-    lblinfo1 = AddLabel(Frame1, "Activate Quillgate at boot up?", SS_CENTER,
-                        {120, 360, 3615, 255}, bold, ::GetSysColor(COLOR_BTNTEXT));
-    CmdSettings = CreateButton(m_hwnd, "&Apply", BS_OWNERDRAW, IdCmdSettings,
-                               {240, 2280, 1455, 375}, bold);
-    CmdAbout = CreateButton(m_hwnd, "Ab&out", BS_PUSHBUTTON | BS_NOTIFY, IdCmdAbout,
-                            {240, 1800, 1455, 375}, font);
-    LblOver = AddLabel(m_hwnd, "Corvane Online", SS_LEFT, {2280, 120, 3495, 375},
-                       m_titleFont.get(), DarkGreen);
+    HFONT title = m_titleFont.get();
+    const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
     const std::string visit = std::string("Visit our web site at ") + VendorWebAddress;
-    lbl233 = AddLabel(m_hwnd, visit.c_str(), SS_CENTER | SS_NOTIFY, {120, 960, 1695, 615}, font,
-                      Navy);
-    ::SetWindowLongPtrA(lbl233, GWLP_ID, IdLbl233);
-    Image1 = CreateControl(m_hwnd, "STATIC", "", SS_ICON, -1, {720, 240, 480, 480});
+
+    // In tab order. Lbl1 and LblOver hold the same title and make a shadowed one.
+    LayOut({
+        {&Lbl1, nullptr, Kind::Label, "Corvane Online", SS_CENTER, -1, {1860, 120, 3975, 375},
+         title, Black},
+        {&Lbl2, nullptr, Kind::Label, "Quillgate for DOS/Windows", SS_CENTER, -1,
+         {1800, 380, 3975, 255}, bold, DarkBlue},
+        {&CmdAbout, nullptr, Kind::Button, "Ab&out", BS_PUSHBUTTON | BS_NOTIFY, IdCmdAbout,
+         {240, 1800, 1455, 375}, font, 0},
+        {&CmdSettings, nullptr, Kind::Button, "&Apply", BS_OWNERDRAW, IdCmdSettings,
+         {240, 2280, 1455, 375}, bold, 0},
+        {&Frame1, nullptr, Kind::Frame, "Program Settings", 0, -1, {1920, 840, 3855, 1935}, font,
+         0},
+        {&lblinfo1, &Frame1, Kind::Label, "Activate Quillgate at boot up?", SS_CENTER, -1,
+         {120, 360, 3615, 255}, bold, text},
+        {&Opt1, &Frame1, Kind::Button, "Yes", BS_AUTORADIOBUTTON | WS_GROUP, IdOpt1,
+         {1560, 600, 1095, 255}, font, 0},
+        {&Opt2, &Frame1, Kind::Button, "No", BS_AUTORADIOBUTTON, IdOpt2, {1560, 840, 1215, 255},
+         font, 0},
+        {&Lblinfo2, &Frame1, Kind::Label, "Current status", SS_CENTER | WS_GROUP, -1,
+         {120, 1320, 3615, 255}, bold, text},
+        {&lblinfo3, &Frame1, Kind::Label, StatusNotActive, SS_CENTER, -1, {120, 1560, 3615, 255},
+         font, DarkBlue},
+        {&lbl233, nullptr, Kind::Link, visit.c_str(), SS_CENTER, IdLbl233, {120, 960, 1695, 615},
+         font, Navy},
+        {&LblOver, nullptr, Kind::Label, "Corvane Online", SS_LEFT, -1, {2280, 120, 3495, 375},
+         title, DarkGreen},
+        {&Image1, nullptr, Kind::Icon, "", 0, -1, {720, 240, 480, 480}, font, 0},
+    });
+    PlaceShadow(LblOver, Lbl1, title);
     ::SendMessageA(Image1, STM_SETICON,
                    reinterpret_cast<WPARAM>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM),
                                                          IMAGE_ICON, 32, 32, LR_SHARED)),
                    0);
-    Lbl2 = AddLabel(m_hwnd, "Quillgate for DOS/Windows", SS_CENTER, {1800, 380, 3975, 255}, bold,
-                    DarkBlue);
-    Lbl1 = AddLabel(m_hwnd, "Corvane Online", SS_CENTER, {1860, 120, 3975, 375},
-                    m_titleFont.get(), RGB(0, 0, 0));
-    PlaceShadow(LblOver, Lbl1, m_titleFont.get());
-
-    ArrangeTabOrder({Lbl1, Lbl2, CmdAbout, CmdSettings, Frame1, lbl233, LblOver, Image1});
-    ArrangeTabOrder({lblinfo1, Opt1, Opt2, Lblinfo2, lblinfo3});
     ::SendMessageA(Opt2, BM_SETCHECK, BST_CHECKED, 0);
 }
 
@@ -166,13 +156,12 @@ void frmHome::RunActivationSteps() {
     if (!scriptPresent)
         SetStatus(false);
     if (!m_app.ProgramFilesPresent()) {
-        ::MessageBoxA(m_hwnd, "Missing system files, please reinstall Quillgate", "Quillgate",
-                      MB_OK | MB_ICONSTOP);
+        ShowMessage(m_hwnd, Messages::ProgramFilesMissing);
         m_app.EndProgram();
+        return;
     }
     if (FileExists(EarlierVersionFile)) {
-        ::MessageBoxA(m_hwnd, EarlierVersionAdvice, "Please change your password.",
-                      MB_OK | MB_ICONINFORMATION);
+        ShowMessage(m_hwnd, Messages::EarlierVersionAdvice);
     }
     if (!scriptPresent)
         return;
@@ -196,33 +185,39 @@ void frmHome::RunActivationSteps() {
 void frmHome::OnApply() {
     if (m_applying)
         return; // the pauses let a second click through
-    m_applying = true;
+    {
+        const ScopedFlag applying(m_applying);
+        Apply();
+    }
+    if (m_closePending)
+        m_app.EndProgram();
+}
+
+void frmHome::Apply() {
     if (::SendMessageA(Opt1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         PasswordRequest request = RequestNewPassword(m_hwnd);
         if (request.selectNo)
             SelectOption(false);
         if (!request.password.empty()) {
-            const Outcome outcome = InstallLock(request.password, m_app.Folder());
+            const Outcome outcome = InstallLock(request.password, m_app.Folder(), Wait);
             request.password.wipe();
             FinishApply(outcome.Succeeded(), outcome.Message(), true);
         }
     } else if (::SendMessageA(Opt2, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        const Outcome outcome = RemoveLock();
+        const Outcome outcome = RemoveLock(Wait);
         FinishApply(outcome.Succeeded(), outcome.Message(), false);
     }
-    m_applying = false;
-    if (m_closePending)
-        m_app.EndProgram();
 }
 
 void frmHome::FinishApply(bool succeeded, const std::string& failures, bool installed) {
     if (succeeded) {
-        ::MessageBoxA(m_hwnd, "Settings saved, thank you.", "Note!", MB_OK | MB_ICONINFORMATION);
+        ShowMessage(m_hwnd, Messages::SettingsSaved);
         if (installed)
             DeleteEarlierVersionFile();
         m_app.EndProgram();
+        return;
     }
-    ::MessageBoxA(m_hwnd, failures.c_str(), "Quillgate", MB_OK | MB_ICONSTOP);
+    ShowMessage(m_hwnd, Messages::SettingsNotSaved, failures);
     // Show what is really on disk now.
     RunActivationSteps();
 }
@@ -231,7 +226,10 @@ void frmHome::OnAbout() {
     if (m_applying)
         return;
     m_lastFocus = ::GetFocus();
-    m_app.About().Show();
+    if (!m_app.About().Show()) {
+        ShowMessage(m_hwnd, Messages::WindowNotCreated);
+        return; // the home window stays usable
+    }
     ::EnableWindow(m_hwnd, FALSE);
 }
 
@@ -295,8 +293,6 @@ LRESULT frmHome::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetAboutIsDefault(true);
         else if (id == IdCmdAbout && code == BN_KILLFOCUS)
             SetAboutIsDefault(false);
-        else if (id == IdLbl233 && code == STN_CLICKED)
-            OpenVendorWebPage();
         return 0;
     }
     case DM_GETDEFID:
@@ -310,12 +306,6 @@ LRESULT frmHome::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == lbl233 && m_hand) {
-            ::SetCursor(m_hand);
-            return TRUE;
-        }
-        break;
     case WM_ACTIVATE:
         // A plain window gives the focus to itself on activation; keep it on the control.
         if (LOWORD(wParam) == WA_INACTIVE) {

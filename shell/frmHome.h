@@ -31,6 +31,7 @@ private:
     void SetStatus(bool active);
     void SelectOption(bool yes);
     void OnApply();
+    void Apply();
     void FinishApply(bool succeeded, const std::string& failures, bool installed);
     void OnAbout();
     void OnClose();
@@ -41,21 +42,22 @@ private:
     UniqueFont m_font;
     UniqueFont m_boldFont;
     UniqueFont m_titleFont;
-    HCURSOR m_hand = nullptr;
 
-    HWND Frame1 = nullptr;
-    HWND Opt2 = nullptr;
-    HWND Opt1 = nullptr;
-    HWND lblinfo3 = nullptr;
-    HWND Lblinfo2 = nullptr;
-    HWND lblinfo1 = nullptr;
-    HWND CmdSettings = nullptr;
-    HWND CmdAbout = nullptr;
-    HWND LblOver = nullptr;
-    HWND lbl233 = nullptr;
-    HWND Image1 = nullptr;
-    HWND Lbl2 = nullptr;
+    // The controls, in tab order (see CreateControls).
     HWND Lbl1 = nullptr;
+    HWND Lbl2 = nullptr;
+    HWND CmdAbout = nullptr;
+    HWND CmdSettings = nullptr;
+    HWND Frame1 = nullptr;
+    HWND lbl233 = nullptr;
+    HWND LblOver = nullptr;
+    HWND Image1 = nullptr;
+    // In Frame1:
+    HWND lblinfo1 = nullptr;
+    HWND Opt1 = nullptr;
+    HWND Opt2 = nullptr;
+    HWND Lblinfo2 = nullptr;
+    HWND lblinfo3 = nullptr;
 
     HWND m_lastFocus = nullptr;
     bool m_aboutIsDefault = false; // Enter presses About while About has the focus

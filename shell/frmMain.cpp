@@ -4,12 +4,16 @@
 #include "shell/frmMain.h"
 
 #include "resources/resource.h"
+#include "support/Scoped.h"
+
+#include "Version.h"
 
 namespace qg {
 
 namespace {
 
 constexpr char ClassName[] = "QgSplash";
+constexpr char BuildMark[] = "Build " QG_BUILD_NUMBER_2;
 // No caption and no control box, so no title bar at all; a fixed dialog frame. A tool window
 // stays out of the taskbar.
 constexpr DWORD Style = WS_POPUP | WS_DLGFRAME;
@@ -31,7 +35,8 @@ const void* DibPixels(const BITMAPINFO* info) {
 
 bool frmMain::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)));
+    if (!RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM))))
+        return false;
     // Drawn straight from the resource, which the system maps from the program file: a bitmap
     // made with LoadImage would be a converted copy of its 400 KB, made before the first paint.
     if (HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(IDB_SPLASH), RT_BITMAP)) {
@@ -42,25 +47,23 @@ bool frmMain::Create() {
     if (!CreateForm(ClassName, "", Style, ExStyle, 4890, 4155, nullptr))
         return false;
     // Two labels almost on top of each other make a shadowed build mark.
-    LBlTop = AddLabel(m_hwnd, "Build 05", SS_LEFT, {3330, 730, 1215, 255}, m_buildFont.get(),
+    LBlTop = AddLabel(m_hwnd, BuildMark, SS_LEFT, {3330, 730, 1215, 255}, m_buildFont.get(),
                       ::GetSysColor(COLOR_WINDOWTEXT));
-    lbl3323ss = AddLabel(m_hwnd, "Build 05", SS_RIGHT, {3000, 720, 1335, 255},
+    lbl3323ss = AddLabel(m_hwnd, BuildMark, SS_RIGHT, {3000, 720, 1335, 255},
                          m_buildFont.get(), RGB(255, 255, 255));
     return true;
 }
 
 void frmMain::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hwnd, &ps);
+    PaintDC paint(m_hwnd);
     if (m_picture) {
         const BITMAPINFOHEADER& header = m_picture->bmiHeader;
         const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
         // Unscaled at the top left; the client area clips it.
-        ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(header.biWidth),
+        ::SetDIBitsToDevice(paint.get(), 0, 0, static_cast<DWORD>(header.biWidth),
                             static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height),
                             DibPixels(m_picture), m_picture, DIB_RGB_COLORS);
     }
-    ::EndPaint(m_hwnd, &ps);
 }
 
 LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -56,66 +56,54 @@ bool AnyFileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, DWORD& error) {
+DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = ::GetLastError();
-        return false;
-    }
+    if (!file)
+        return ::GetLastError();
     char buffer[16384];
     for (;;) {
         DWORD got = 0;
         if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
-            error = ::GetLastError();
+            const DWORD error = ::GetLastError();
             bytes.clear();
-            return false;
+            return error;
         }
         if (got == 0)
-            return true;
+            return NO_ERROR;
         bytes.append(buffer, got);
     }
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes, DWORD& error) {
+DWORD WriteFileDurably(const std::string& path, const std::string& bytes) {
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = ::GetLastError();
-        return false;
-    }
+    if (!file)
+        return ::GetLastError();
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD wrote = 0;
         const DWORD chunk = static_cast<DWORD>(bytes.size() - done);
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) {
-            error = ::GetLastError();
-            return false;
-        }
-        if (wrote == 0) {
-            error = ERROR_HANDLE_DISK_FULL;
-            return false;
-        }
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr))
+            return ::GetLastError();
+        if (wrote == 0)
+            return ERROR_HANDLE_DISK_FULL;
         done += wrote;
     }
-    if (!::FlushFileBuffers(file.get())) {
-        error = ::GetLastError();
-        return false;
-    }
+    if (!::FlushFileBuffers(file.get()))
+        return ::GetLastError();
     HANDLE h = file.release();
-    if (!::CloseHandle(h)) {
-        error = ::GetLastError();
-        return false;
-    }
-    return true;
+    if (!::CloseHandle(h))
+        return ::GetLastError();
+    return NO_ERROR;
 }
 
-bool DeleteFileIfPresent(const std::string& path, DWORD& error) {
+DWORD DeleteFileIfPresent(const std::string& path) {
     if (::DeleteFileA(path.c_str()))
-        return true;
-    error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return NO_ERROR;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NO_ERROR : error;
 }
 
 void DiscardFile(const std::string& path) {
@@ -128,22 +116,22 @@ void DiscardFile(const std::string& path) {
 std::string DescribeFileError(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED:
-        return "because access to it was denied (it may be read-only)";
+        return "access to it was denied (it may be read-only)";
     case ERROR_WRITE_PROTECT:
-        return "because the disk is write-protected";
+        return "the disk is write-protected";
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return "because another program is using it";
+        return "another program is using it";
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        return "because the disk is full";
+        return "the disk is full";
     case ERROR_FILE_NOT_FOUND:
-        return "because it was not found";
+        return "it was not found";
     case ERROR_PATH_NOT_FOUND:
-        return "because its folder was not found";
+        return "its folder was not found";
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-        return "because something of that name is in the way";
+        return "something of that name is in the way";
     default:
         return {};
     }

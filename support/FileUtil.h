@@ -1,6 +1,7 @@
 /*
  * File-system helpers: the presence tests the windows and the lock configuration share, and
- * whole-file reads and checked writes that report the Win32 error of the step that failed.
+ * whole-file reads and checked writes. Every file step here and in lockconfig/SafeFiles.h
+ * returns the Win32 error code of the call that failed, or 0 (NO_ERROR) when it succeeded.
  */
 #pragma once
 
@@ -26,22 +27,22 @@ DWORD PathAttributes(const std::string& path);
 // True when a file (of any attributes, not a folder) is at the path.
 bool AnyFileExists(const std::string& path);
 
-// Reads a whole file. On failure returns false and sets error to the Win32 error code.
-bool ReadWholeFile(const std::string& path, std::string& bytes, DWORD& error);
+// Reads a whole file into bytes (left empty on failure).
+[[nodiscard]] DWORD ReadWholeFile(const std::string& path, std::string& bytes);
 
-// Creates or truncates the file, writes all bytes, flushes them to disk and closes it.
-// Any short write or failed flush is a failure; error then holds the Win32 error code.
-bool WriteWholeFile(const std::string& path, const std::string& bytes, DWORD& error);
+// Creates or truncates the file, writes all bytes, flushes them to disk and closes it, so
+// on success the bytes are on the disk. A short write or a failed flush is a failure.
+[[nodiscard]] DWORD WriteFileDurably(const std::string& path, const std::string& bytes);
 
 // Deletes a file; a file that is not there is not a failure.
-bool DeleteFileIfPresent(const std::string& path, DWORD& error);
+[[nodiscard]] DWORD DeleteFileIfPresent(const std::string& path);
 
 // Deletes a leftover file of our own, clearing a read-only or hidden attribute first; a file
 // that is not there is not a failure.
 void DiscardFile(const std::string& path);
 
-// Why a file step failed, in plain words, to follow "could not be ...": "because it is
-// read-only", "because another program is using it", ... Empty when nothing useful is known.
+// Why a file step failed, in plain words, to follow "because": "the disk is full", "another
+// program is using it", ... Empty when nothing useful is known.
 std::string DescribeFileError(DWORD error);
 
 } // namespace qg

@@ -40,35 +40,28 @@ private:
     handle_type m_h = Traits::invalid();
 };
 
+// A handle kind: its type, the function that closes it, and whether its calls fail with
+// INVALID_HANDLE_VALUE rather than null.
+template <typename Handle, auto Close, bool NoneIsMinusOne = false> struct HandleTraits {
+    using handle_type = Handle;
+    static Handle invalid() {
+        if constexpr (NoneIsMinusOne)
+            return INVALID_HANDLE_VALUE;
+        else
+            return nullptr;
+    }
+    static void close(Handle h) { Close(h); }
+};
+
 // CreateFile: failure is INVALID_HANDLE_VALUE.
-struct FileHandleTraits {
-    using handle_type = HANDLE;
-    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) { ::CloseHandle(h); }
-};
+using FileHandleTraits = HandleTraits<HANDLE, ::CloseHandle, true>;
 // Processes, threads, events: failure is null.
-struct KernelHandleTraits {
-    using handle_type = HANDLE;
-    static HANDLE invalid() { return nullptr; }
-    static void close(HANDLE h) { ::CloseHandle(h); }
-};
+using KernelHandleTraits = HandleTraits<HANDLE, ::CloseHandle>;
 // FindFirstFile: failure is INVALID_HANDLE_VALUE, and it is closed with FindClose.
-struct FindHandleTraits {
-    using handle_type = HANDLE;
-    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) { ::FindClose(h); }
-};
-struct GdiObjectTraits {
-    using handle_type = HGDIOBJ;
-    static HGDIOBJ invalid() { return nullptr; }
-    static void close(HGDIOBJ h) { ::DeleteObject(h); }
-};
+using FindHandleTraits = HandleTraits<HANDLE, ::FindClose, true>;
+using GdiObjectTraits = HandleTraits<HGDIOBJ, ::DeleteObject>;
 // Only for icons made with LoadImage without LR_SHARED; shared icons are never destroyed.
-struct IconTraits {
-    using handle_type = HICON;
-    static HICON invalid() { return nullptr; }
-    static void close(HICON h) { ::DestroyIcon(h); }
-};
+using IconTraits = HandleTraits<HICON, ::DestroyIcon>;
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;

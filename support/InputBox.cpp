@@ -4,6 +4,7 @@
 #include "support/InputBox.h"
 
 #include "resources/resource.h"
+#include "support/WindowUtil.h"
 
 #include <string>
 
@@ -20,16 +21,6 @@ struct InputBoxState {
     const char* prompt;
     SecretString* answer;
 };
-
-void PlaceLikeInputBox(HWND dialog) {
-    RECT r;
-    ::GetWindowRect(dialog, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 3;
-    ::SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
 
 // The edit control frees its buffer without clearing it; overwrite the text in place first.
 void ClearField(HWND edit) {
@@ -49,7 +40,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         ::SetWindowTextA(dialog, state->title);
         ::SetDlgItemTextA(dialog, IDC_INPUT_PROMPT, state->prompt);
         ::SendDlgItemMessageA(dialog, IDC_INPUT_EDIT, EM_LIMITTEXT, MaxEntry, 0);
-        PlaceLikeInputBox(dialog);
+        PlaceOnScreen(dialog, 1.0f / 3.0f);
         return TRUE; // focus goes to the first tab stop, the field
     }
     case WM_COMMAND: {
@@ -77,13 +68,14 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-SecretString InputBox(HWND owner, const char* title, const char* prompt) {
-    SecretString answer;
+bool InputBox(HWND owner, const char* title, const char* prompt, SecretString& answer) {
+    answer.wipe();
     InputBoxState state{title, prompt, &answer};
-    ::DialogBoxParamA(reinterpret_cast<HINSTANCE>(::GetModuleHandleA(nullptr)),
-                      MAKEINTRESOURCEA(IDD_INPUTBOX), owner, InputBoxProc,
-                      reinterpret_cast<LPARAM>(&state));
-    return answer;
+    const INT_PTR result = ::DialogBoxParamA(reinterpret_cast<HINSTANCE>(::GetModuleHandleA(nullptr)),
+                                             MAKEINTRESOURCEA(IDD_INPUTBOX), owner, InputBoxProc,
+                                             reinterpret_cast<LPARAM>(&state));
+    // -1, or 0 with an invalid owner: the box never came up. Otherwise IDOK or IDCANCEL.
+    return result == IDOK || result == IDCANCEL;
 }
 
 } // namespace qg

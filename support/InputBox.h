@@ -10,8 +10,10 @@
 
 namespace qg {
 
-// The text typed, or empty text when the box was cancelled (a cancel and an empty answer are
-// one case). Placed as a standard input box: centred across the screen, a third of the way down.
-SecretString InputBox(HWND owner, const char* title, const char* prompt);
+// Sets `answer` to the text typed, or to empty text when the box was cancelled (a cancel and an
+// empty answer are one case). Placed as a standard input box: centred across the screen, a
+// third of the way down. False when the box could not be shown at all.
+[[nodiscard]] bool InputBox(HWND owner, const char* title, const char* prompt,
+                            SecretString& answer);
 
 } // namespace qg

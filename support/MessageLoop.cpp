@@ -24,15 +24,16 @@ void Dispatch(MSG& msg) {
 
 } // namespace
 
-void PumpPendingMessages() {
+bool PumpPendingMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return false;
         }
         Dispatch(msg);
     }
+    return true;
 }
 
 int RunMessageLoop() {

@@ -10,8 +10,9 @@
 namespace qg {
 
 // Dispatches everything already queued and returns when the queue is empty. A WM_QUIT found
-// there is put back, so the outer loop still sees it.
-void PumpPendingMessages();
+// there is put back, so the outer loop still sees it, and false is returned: the program is
+// ending, and a nested loop should stop.
+bool PumpPendingMessages();
 
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();

@@ -39,7 +39,8 @@ void Wait(double seconds) {
         const double elapsed = MonotonicSeconds() - start;
         if (!(elapsed < seconds))
             return;
-        PumpPendingMessages();
+        if (!PumpPendingMessages())
+            return;
         const double left = seconds - (MonotonicSeconds() - start);
         if (left <= 0)
             continue;

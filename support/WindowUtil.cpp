@@ -3,6 +3,8 @@
  */
 #include "support/WindowUtil.h"
 
+#include "support/Scoped.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -11,20 +13,19 @@ namespace qg {
 
 namespace {
 
-int ReadScreenDpi(int index) {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
+struct Dpi {
+    int x, y;
+};
 
-// The resolution changes only with a new session, and every control's place needs it: read it
-// once rather than take a screen DC for each conversion.
-int ScreenDpi(int index) {
-    static const int x = ReadScreenDpi(LOGPIXELSX);
-    static const int y = ReadScreenDpi(LOGPIXELSY);
-    return index == LOGPIXELSX ? x : y;
+// The screen's resolution, read once: it does not change while the program runs.
+const Dpi& ScreenDpi() {
+    static const Dpi dpi = [] {
+        WindowDC screen(nullptr);
+        const int x = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+        const int y = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+        return Dpi{x > 0 ? x : 96, y > 0 ? y : 96};
+    }();
+    return dpi;
 }
 
 } // namespace
@@ -34,13 +35,18 @@ float CenteredEdge(float outer, float inner) {
 }
 
 void CenterForm(HWND window) {
+    PlaceOnScreen(window, 0.5f);
+}
+
+void PlaceOnScreen(HWND window, float down) {
     RECT r;
     if (!::GetWindowRect(window, &r))
         return;
     const float left = CenteredEdge(static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)),
                                     static_cast<float>(r.right - r.left));
-    const float top = CenteredEdge(static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)),
-                                   static_cast<float>(r.bottom - r.top));
+    const float top =
+        (static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) - static_cast<float>(r.bottom - r.top)) *
+        down;
     ::SetWindowPos(window, nullptr, static_cast<int>(std::lround(left)),
                    static_cast<int>(std::lround(top)), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -51,16 +57,16 @@ void MakeTopmost(HWND window) {
 }
 
 int TwipsToPixelsX(int twips) {
-    return ::MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
+    return ::MulDiv(twips, ScreenDpi().x, 1440);
 }
 
 int TwipsToPixelsY(int twips) {
-    return ::MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440);
+    return ::MulDiv(twips, ScreenDpi().y, 1440);
 }
 
 UniqueFont MakeFont(const char* face, double points, bool bold, bool italic, bool underline) {
     LOGFONTA lf = {};
-    lf.lfHeight = -static_cast<LONG>(std::lround(points * ScreenDpi(LOGPIXELSY) / 72.0));
+    lf.lfHeight = -static_cast<LONG>(std::lround(points * ScreenDpi().y / 72.0));
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = italic ? TRUE : FALSE;
     lf.lfUnderline = underline ? TRUE : FALSE;

@@ -24,6 +24,10 @@ float CenteredEdge(float outer, float inner);
 // Moves the window to the middle of the whole screen (not the work area), keeping its size.
 void CenterForm(HWND window);
 
+// Moves the window, keeping its size, to the middle of the whole screen across and `down` of
+// the free height from the top: a half centres it, a third places it as an input box.
+void PlaceOnScreen(HWND window, float down);
+
 // Puts the window in the topmost band without moving or resizing it.
 void MakeTopmost(HWND window);
 

@@ -2,7 +2,7 @@
 """Tries each known way past the boot prompt on real DOS (FreeDOS in QEMU) and writes what
 happened as a Markdown table: docs/attacks.md is the committed one.
 
-    attacks.py SOURCE_DIR BIN_DIR WORK_DIR [OUTPUT.md]
+    attacks.py SOURCE_DIR BIN_DIR WORK_DIR [OUTPUT.md [SCREENSHOT.png]]
 
 Every attack boots a drive C: on which the lock is installed as the configuration program
 leaves it (boot folder, password file, the line at the end of the boot script after an earlier
@@ -18,7 +18,9 @@ import boot  # noqa: E402
 import realdos  # noqa: E402
 
 PASSWORD = "Secret7"
-LINE = "c:\\Qg_Data\\qg.exe"
+# The prompt run from CONFIG.SYS as well.
+INSTALL = "INSTALL=C:\\" + realdos.PROMPT_PROGRAM
+LINE = realdos.BOOT_LINE
 HELD = "holds"
 SKIPPED = "**skipped**"
 
@@ -34,7 +36,7 @@ class Attack:
     def __init__(self, name, files=None, script=None, kernel_wait=0, config=None):
         self.dir = boot.fresh_dir(WORK, name)
         drive = boot.lock_files(BIN, TOOLS)
-        drive["QG_DATA\\VHOD.DLL"] = boot.scrambled(TOOLS, self.dir, PASSWORD)
+        drive[realdos.PASSWORD_FILE] = boot.scrambled(TOOLS, self.dir, PASSWORD)
         drive["AUTOEXEC.BAT"] = script or boot_script()
         drive.update(files or {})
         self.disk = os.path.join(self.dir, "disk.img")
@@ -66,16 +68,26 @@ class Attack:
     def prompt(self, lines):
         return lines is not None and any(line.startswith("Password:") for line in lines)
 
+    def shell_open(self):
+        """Whether the intruder has a command prompt: a command typed now runs. A held break
+        key can leave a question or a half line behind, so Enter comes first."""
+        for _ in range(2):
+            self.machine.key("ret")
+            time.sleep(0.5)
+            self.machine.type("echo shell open")
+            self.machine.key("ret")
+            if self.machine.wait_screen("^shell open$", 3) is not None:
+                return True
+        return False
+
     def end(self, seconds=8):
         """How the boot ended: 'went on', 'restarted', 'stopped at C:\\>' or 'still running'.
         The last screen is kept in screen.txt."""
         status = self.machine.wait_end(seconds)
         if status is None:
+            how = "stopped at C:\\>" if self.shell_open() else "still running"
             lines = self.look() or []
             self.machine.close()
-            how = "still running"
-            if any(line.startswith("C:\\") and line.endswith(">") for line in lines):
-                how = "stopped at C:\\>"
         else:
             self.machine.close()
             after = boot.probe_output(self.disk, "AFTER.TXT")
@@ -107,27 +119,31 @@ def at_prompt(key):
 
 def from_power_on(key):
     a = Attack("held-" + key)
-    lines = a.hold(key, lambda lines: a.prompt(lines), 15)
-    if a.prompt(lines):
+    asking = lambda lines: any("Terminate batch" in line for line in lines)  # noqa: E731
+    lines = a.hold(key, lambda lines: a.prompt(lines) or asking(lines), 15)
+    if lines is not None and asking(lines):
+        a.hold(key, lambda lines: False, 1)  # the key is still held a moment
+    if a.prompt(a.look()):
         time.sleep(0.5)
         how = a.end(3)
         return ("the prompt comes up and waits; the held key does nothing there"
                 if how == "still running" else f"the prompt comes up, then: {how}"), \
             HELD if how == "still running" else SKIPPED
     how = a.end(3)
-    asked = a.saw("Terminate batch")
-    text = ("FreeCOM asks \"Terminate batch file 'C:\\AUTOEXEC.BAT' (Yes/No/All) ?\" before the "
-            "first line and the held key answers it: " if asked else "")
+    text = ("FreeCOM asks \"Terminate batch file 'C:\\AUTOEXEC.BAT' (Yes/No/All) ?\" before "
+            "the first line and the held key answers it: " if a.saw("Terminate batch") else "")
     return text + ("the boot script ends, qg.exe never runs, the intruder has C:\\>"
                    if how.startswith("stopped") else f"the boot {how} without the prompt"), \
-        SKIPPED
+        SKIPPED if how != "still running" else HELD
 
 
 def during_earlier_line(answer):
     a = Attack("earlier-" + answer, script=boot_script(["c:\\t\\busy.com"]))
-    time.sleep(1.5)  # busy.com is running: the kernel boots in well under a second
-    lines = a.hold("ctrl-c", lambda lines: any("Terminate batch" in l for l in lines), 5)
-    if lines is None or not any("Terminate batch" in line for line in lines):
+    # busy.com runs for 3 seconds from well under a second after power-on.
+    time.sleep(1.5)
+    a.machine.key("ctrl-c")
+    lines = a.machine.wait_screen("Terminate batch", 5)
+    if lines is None:
         how = a.end()
         return f"no question; the boot {how}", HELD if how != "went on" else SKIPPED
     a.machine.key(answer)
@@ -136,25 +152,30 @@ def during_earlier_line(answer):
         a.machine.type(PASSWORD)
         a.machine.key("ret")
         how = a.end()
-        return (f"answered \"{answer.upper()}\": the batch goes on to the prompt, and on after "
-                "the right password"), HELD if how == "went on" else SKIPPED
+        return (f"answered \"{answer.upper()}\": the boot script goes on to the prompt, and on "
+                "after the right password"), HELD if how == "went on" else SKIPPED
     how = a.end(3)
-    return (f"answered \"{answer.upper()}\": the whole boot script ends, qg.exe never runs"
+    return (f"FreeCOM asks \"Terminate batch file ...\", answered \"{answer.upper()}\": the "
+            "whole boot script ends, qg.exe never runs"
             + (", the intruder has C:\\>" if how.startswith("stopped") else f" ({how})")), \
         SKIPPED
 
 
 def boot_key(key):
     a = Attack("bootkey-" + key, kernel_wait=2)
-    lines = a.hold(key, lambda lines: any("[Y/N]" in l or "?" in l for l in lines[11:])
-                   or a.prompt(lines), 2.5)
-    answered = 0
-    while lines is not None and not a.prompt(lines) and answered < 10:
-        if not any("[Y/N]" in l or "?" in l for l in lines[11:]):
+    question = lambda lines: [line for line in lines if "[Y,N]?" in line or  # noqa: E731
+                              "[Yes=ENTER, No=ESC]" in line]
+    lines = a.hold(key, lambda lines: a.prompt(lines) or question(lines)
+                   or any("Skipping" in line for line in lines), 3)
+    asked = []
+    while lines is not None and not a.prompt(lines) and len(asked) < 10:
+        pending = [line for line in question(lines) if line.rstrip().endswith("?")]
+        if not pending:
             break
-        a.machine.key("n")
-        answered += 1
-        time.sleep(0.4)
+        # Every start-up step yes, but the boot script no.
+        asked.append(pending[-1])
+        a.machine.key("esc" if "autoexec" in pending[-1].lower() else "y")
+        time.sleep(0.5)
         lines = a.look()
     if a.prompt(lines):
         a.machine.type(PASSWORD)
@@ -162,11 +183,11 @@ def boot_key(key):
         return "the boot script runs and the prompt asks as usual", \
             HELD if a.end() == "went on" else SKIPPED
     how = a.end(3)
-    what = {"f5": "the kernel skips CONFIG.SYS and AUTOEXEC.BAT",
-            "f8": f"the kernel asks before each start-up step; answering N ({answered} times) "
-                  "skips AUTOEXEC.BAT"}[key]
+    what = {"f5": "the kernel says \"Skipping CONFIG.SYS/AUTOEXEC.BAT\"",
+            "f8": "the kernel asks before each CONFIG.SYS line, then FreeCOM before the boot "
+                  "script (\"[Yes=ENTER, No=ESC]\"); Esc skips it"}[key]
     return what + (": qg.exe never runs, the intruder has C:\\>" if how.startswith("stopped")
-                   else f": {how}"), SKIPPED
+                   else f": {how}"), SKIPPED if how != "still running" else HELD
 
 
 def reset_at_prompt():
@@ -192,7 +213,7 @@ def three_wrong():
 
 
 def password_file(content, what):
-    a = Attack("file-" + what, files={"QG_DATA\\VHOD.DLL": content})
+    a = Attack("file-" + what, files={realdos.PASSWORD_FILE: content})
     how = a.end()
     notice = a.saw("No valid boot password is set")
     return (("one line says no valid boot password is set" if notice else "no notice")
@@ -201,7 +222,7 @@ def password_file(content, what):
 
 def install_line(key):
     """The prompt run from CONFIG.SYS, before COMMAND.COM reads the boot script."""
-    config = realdos.CONFIG_SYS + "INSTALL=C:\\QG_DATA\\QG.EXE\r\n"
+    config = realdos.CONFIG_SYS + INSTALL + "\r\n"
     a = Attack("install-" + key, config=config)
     lines = a.hold(key, lambda lines: a.prompt(lines), 15)
     if not a.prompt(lines):
@@ -218,12 +239,12 @@ MS_DOS = {
     "held": "On FreeDOS no setting closes it (the line first in the boot script, or "
             "`BREAK=OFF` in CONFIG.SYS, changes nothing). MS-DOS's COMMAND.COM asks "
             "\"Terminate batch job (Y/N)?\" the same way. Run the prompt from CONFIG.SYS "
-            "as well: `INSTALL=C:\\QG_DATA\\QG.EXE` (see the next row), with the keys of "
+            f"as well: `{INSTALL}` (see the next row), with the keys of "
             "the F5/F8 rows switched off.",
-    "install": "`INSTALL=C:\\QG_DATA\\QG.EXE` in `C:\\CONFIG.SYS` (MS-DOS 4 and later, "
+    "install": f"`{INSTALL}` in `C:\\CONFIG.SYS` (MS-DOS 4 and later, "
                "Windows 95/98; not tried on them here), plus the settings of the F5 and F8 "
                "rows. The owner adds it by hand; Quillgate does not.",
-    "earlier": "Move the line `c:\\Qg_Data\\qg.exe` to the top of `C:\\AUTOEXEC.BAT` "
+    "earlier": f"Move the line `{realdos.BOOT_LINE}` to the top of `C:\\AUTOEXEC.BAT` "
                "(Quillgate finds and removes it there too), so that no earlier line can be "
                "broken off.",
     "bootkeys": "MS-DOS 6: `SWITCHES=/N` in `C:\\CONFIG.SYS`. Windows 95/98: `BootKeys=0` in "
@@ -235,6 +256,16 @@ MS_DOS = {
 }
 
 
+def screenshot(png):
+    """The prompt as the owner sees it at boot, with five characters typed."""
+    a = Attack("screenshot")
+    a.machine.wait_screen("^Password:", 20)
+    a.machine.type("Secre")
+    time.sleep(0.5)
+    a.machine.screenshot(png)
+    a.machine.close()
+
+
 def main(argv):
     global BIN, TOOLS, WORK
     if len(argv) < 4:
@@ -242,6 +273,7 @@ def main(argv):
         return 2
     src, BIN, WORK = argv[1:4]
     out = argv[4] if len(argv) > 4 else None
+    png = argv[5] if len(argv) > 5 else None
     if realdos.freedos_dir() is None:
         print("no FreeDOS kernel and FreeCOM (QG_FREEDOS)", file=sys.stderr)
         return realdos.SKIP
@@ -252,7 +284,7 @@ def main(argv):
         ("Ctrl+Break at the prompt", lambda: at_prompt("ctrl-pause"), "break"),
         ("Ctrl+C held from power-on", lambda: from_power_on("ctrl-c"), "held"),
         ("Ctrl+Break held from power-on", lambda: from_power_on("ctrl-pause"), "held"),
-        ("Ctrl+C held from power-on, with `INSTALL=C:\\QG_DATA\\QG.EXE` in CONFIG.SYS",
+        (f"Ctrl+C held from power-on, with `{INSTALL}` in CONFIG.SYS",
          lambda: install_line("ctrl-c"), "install"),
         ("Ctrl+C during an earlier boot-script line, answered \"All\"",
          lambda: during_earlier_line("a"), "earlier"),
@@ -272,10 +304,18 @@ def main(argv):
         what, lock = attack()
         print(f"{title}: {lock}: {what}", file=sys.stderr)
         table.append(f"| {title} | {what} | {lock} | {MS_DOS[advice]} |")
+    if png:
+        screenshot(png)
     text = "\n".join(table) + "\n"
     if out:
         with open(out, "w") as f:
-            f.write(text)
+            f.write("# What gets past the boot prompt\n\nMade by `tests/dos/attacks.py SOURCE_DIR "
+                    "BIN_DIR WORK_DIR docs/attacks.md` on FreeDOS (kernel build 2040, FreeCOM "
+                    "0.82 pl 3) in QEMU: each attack boots a drive C: with the lock installed "
+                    "(the line at the end of the boot script, after an earlier line). "
+                    "**skipped** means the rest of the boot script ran, or a command prompt "
+                    "was had, without the password. MS-DOS 6 and Windows 95/98 were not "
+                    "tried.\n\n" + text)
     print(text)
     return 0
 

@@ -19,6 +19,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import realdos  # noqa: E402
 
 HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy")
+# qg.exe stays one small .COM image: it runs from a boot script, often off a floppy's worth of
+# space, before any memory manager.
+MAX_PROMPT_BYTES = 2048
 PROMPT = r"^Password:"
 # Longest a boot may take from power-on to the end, beyond the keys' own waits.
 BOOT_SECONDS = 20
@@ -113,8 +116,8 @@ def probe_output(disk, name):
 def lock_files(bin, tools):
     """A drive C: with the boot folder as an installation leaves it (but the password file),
     and the test helpers in C:\\T."""
-    files = {"QG_DATA\\QG.EXE": read(os.path.join(bin, "qg.exe")),
-             "QG_DATA\\RB.COM": read(os.path.join(bin, "rb.com"))}
+    files = {realdos.PROMPT_PROGRAM: read(os.path.join(bin, "qg.exe")),
+             realdos.REBOOT_PROGRAM: read(os.path.join(bin, "rb.com"))}
     for helper in HELPERS:
         files["T\\" + helper.upper() + ".COM"] = read(os.path.join(tools, helper + ".com"))
     return files
@@ -132,15 +135,15 @@ def run_case(case, bin, tools, work):
     files = lock_files(bin, tools)
     extras = case["extras"]
     if extras == "no-rb":
-        del files["QG_DATA\\RB.COM"]
+        del files[realdos.REBOOT_PROGRAM]
     elif extras == "rb-returns":
-        files["QG_DATA\\RB.COM"] = files["T\\RAN.COM"]
+        files[realdos.REBOOT_PROGRAM] = files["T\\RAN.COM"]
     pwfile = case["pwfile"]
     if pwfile.startswith("pw:"):
-        files["QG_DATA\\VHOD.DLL"] = scrambled(tools, dir, pwfile[3:])
+        files[realdos.PASSWORD_FILE] = scrambled(tools, dir, pwfile[3:])
     elif pwfile == "empty":
-        files["QG_DATA\\VHOD.DLL"] = b""
-    lock = "c:\\t\\ahead.com" if extras == "ahead" else "c:\\Qg_Data\\qg.exe"
+        files[realdos.PASSWORD_FILE] = b""
+    lock = "c:\\t\\ahead.com" if extras == "ahead" else realdos.BOOT_LINE
     files["AUTOEXEC.BAT"] = boot_script(
         ["c:\\t\\probe.com > c:\\t\\before.txt"]
         + (["c:\\t\\gfx.com"] if extras == "graphics" else [])
@@ -210,7 +213,8 @@ def run_chain(tools, work):
 
     def clean():
         for name in os.listdir(drive):
-            if name.lower() in ("autoexec.bat", "qg_data", "autotemp", "autoexec.qgb"):
+            if name.lower() in ("autoexec.bat", realdos.BOOT_DIR.lower(), "autotemp",
+                                "autoexec.qgb"):
                 full = os.path.join(drive, name)
                 shutil.rmtree(full) if os.path.isdir(full) else os.unlink(full)
 
@@ -268,6 +272,10 @@ def main(argv):
     tools = os.path.join(work, "tools")
     if names[0] in ("tools", "all"):
         build_tools(src, tools)
+        size = os.path.getsize(os.path.join(bin, "qg.exe"))
+        if size >= MAX_PROMPT_BYTES:
+            print(f"FAIL: qg.exe is {size} bytes, not under {MAX_PROMPT_BYTES}")
+            return 1
         names = list(parse_cases(src)) if names[0] == "all" else names[1:]
     if not names:
         return 0

@@ -37,6 +37,34 @@ RESTARTED, FINISHED = 0, 1
 CONFIG_SYS = "SHELL=C:\\COMMAND.COM C:\\ /E:512 /P\r\n"
 
 
+def _contract():
+    """The lock's contract as the configuration program defines it (one "#define" a line)."""
+    values = {}
+    with open(os.path.join(ROOT, "lockconfig", "Contract.h")) as f:
+        for line in f:
+            match = re.match(r'#define (QG_\w+) (?:"(.*)"|(\d+))$', line.strip())
+            if match:
+                values[match[1]] = (match[2].replace("\\\\", "\\") if match[2] is not None
+                                    else int(match[3]))
+    return values
+
+
+CONTRACT = _contract()
+# The line in the boot script, and the boot folder's name on the disk.
+BOOT_LINE = CONTRACT["QG_BOOT_FOLDER"] + "\\" + CONTRACT["QG_BOOT_PROGRAM"]
+BOOT_DIR = CONTRACT["QG_BOOT_FOLDER"].split("\\")[-1].upper()
+
+
+def in_boot_folder(name):
+    """The DOS path on the disk of a file of the boot folder: "QG_DATA\\VHOD.DLL"."""
+    return BOOT_DIR + "\\" + name.upper()
+
+
+PROMPT_PROGRAM = in_boot_folder(CONTRACT["QG_BOOT_PROGRAM"])
+REBOOT_PROGRAM = in_boot_folder(CONTRACT["QG_REBOOT_PROGRAM"])
+PASSWORD_FILE = in_boot_folder(CONTRACT["QG_PASSWORD_FILE"])
+
+
 def freedos_dir():
     """The folder of the FreeDOS files, or None where any of them is missing."""
     folder = os.environ.get("QG_FREEDOS") or os.path.join(ROOT, "..", "shared", "freedos")
@@ -123,22 +151,20 @@ def read_file(path, name):
 
 
 def copy_tree_to_disk(path, drive_c):
-    """Copies a host folder (a Wine prefix's drive_c, say) onto the disk: only the entries that
-    a DOS boot uses (the boot script and any folders of 8.3 names)."""
+    """Copies what a boot of a host folder (a Wine prefix's drive_c, say) uses onto the disk:
+    the boot script and the boot folder. The rest of such a drive is Windows' own."""
     files = {}
     for name in os.listdir(drive_c):
         full = os.path.join(drive_c, name)
-        if os.path.isfile(full) and name.lower() in ("autoexec.bat", "config.sys"):
-            if name.lower() == "config.sys":
-                continue  # ours starts FreeCOM
+        if os.path.isfile(full) and name.lower() == "autoexec.bat":
             with open(full, "rb") as f:
-                files[name.upper()] = f.read()
-        elif os.path.isdir(full) and re.fullmatch(r"[A-Za-z0-9_]{1,8}", name):
+                files["AUTOEXEC.BAT"] = f.read()
+        elif os.path.isdir(full) and name.upper() == BOOT_DIR:
             for sub in os.listdir(full):
                 subpath = os.path.join(full, sub)
-                if os.path.isfile(subpath) and re.fullmatch(r"[\w]{1,8}(\.\w{1,3})?", sub):
+                if os.path.isfile(subpath) and re.fullmatch(r"\w{1,8}(\.\w{1,3})?", sub):
                     with open(subpath, "rb") as f:
-                        files[name.upper() + "\\" + sub.upper()] = f.read()
+                        files[in_boot_folder(sub)] = f.read()
     put_files(path, files)
 
 

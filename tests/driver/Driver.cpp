@@ -3,6 +3,8 @@
  */
 #include "tests/driver/Driver.h"
 
+#include "lockconfig/BootFiles.h"
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -110,7 +112,8 @@ void RemovePath(const std::string& path) {
 }
 
 void CleanDriveC() {
-    for (const char* path : {"c:\\autoexec.bat", "c:\\Qg_Data", "c:\\autotemp", "c:\\autoexec.qgb"})
+    for (const char* path : {qg::BootScriptPath, qg::BootFolderPath, qg::ScratchFilePath,
+                             qg::BootScriptBackupPath})
         RemovePath(path);
 }
 

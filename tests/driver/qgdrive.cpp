@@ -8,6 +8,7 @@
  *                                twice, and waits for "Settings saved, thank you." and the end
  *   qgdrive remove               starts the program, selects No, applies, and waits the same
  */
+#include "lockconfig/Messages.h"
 #include "tests/driver/Driver.h"
 
 #include <cstdio>
@@ -73,16 +74,15 @@ int Apply(const char* password) {
         return Fail("no Yes/No option or Apply button");
     qgtest::Click(option);
     qgtest::Click(apply);
-    if (password &&
-        !qgtest::AnswerInputBox(app, "Please enter your password (Max 15 characters)", password))
+    if (password && !qgtest::AnswerInputBox(app, qg::PasswordPrompt, password))
         return Fail("no password box");
-    if (password && !qgtest::AnswerInputBox(app, "Confirm password", password))
+    if (password && !qgtest::AnswerInputBox(app, qg::ConfirmPasswordPrompt, password))
         return Fail("no confirmation box");
     HWND box = app.WaitMessageBox(15);
     if (!box)
         return Fail("no message after the password");
     const qgtest::MessageBoxInfo info = qgtest::ReadMessageBox(box);
-    if (info.text != "Settings saved, thank you.") {
+    if (info.text != qg::Messages::SettingsSaved.text) {
         std::fprintf(stderr, "qgdrive: message \"%s\": \"%s\"\n", info.title.c_str(),
                      info.text.c_str());
         return 1;

@@ -4,6 +4,8 @@
  */
 #pragma once
 
+#include "lockconfig/BootFiles.h"
+#include "lockconfig/Messages.h"
 #include "lockconfig/Password.h"
 #include "tests/driver/Driver.h"
 
@@ -16,11 +18,12 @@ namespace e2e {
 using namespace qgtest;
 
 constexpr char Home[] = "Quillgate v1.0 Build 05";
-constexpr char Line[] = "c:\\Qg_Data\\qg.exe";
-constexpr char FirstPrompt[] = "Please enter your password (Max 15 characters)";
-constexpr char ConfirmPrompt[] = "Confirm password";
-constexpr char Saved[] = "Settings saved, thank you.";
-constexpr char NotSaved[] = "The settings could not be saved.\r\n\r\n";
+constexpr const char* Line = qg::BootScriptLine;
+constexpr const char* FirstPrompt = qg::PasswordPrompt;
+constexpr const char* ConfirmPrompt = qg::ConfirmPasswordPrompt;
+constexpr const char* Saved = qg::Messages::SettingsSaved.text;
+// The head of a failure report, before its first failed step.
+const std::string NotSaved = std::string(qg::Messages::SettingsNotSaved.text) + "\r\n\r\n";
 
 class E2e : public ::testing::Test {
 protected:
@@ -50,6 +53,12 @@ inline void ExpectMessage(App& app, const char* title, const std::string& text, 
     EXPECT_EQ(info.text, text);
     EXPECT_EQ(MessageBoxIcon(box), icon);
     PressOk(box);
+}
+
+// The same for a message of the program's table; `text` when it was made at run time.
+inline void ExpectMessage(App& app, const qg::Message& message, const std::string& text = "") {
+    ExpectMessage(app, message.title, text.empty() ? message.text : text,
+                  message.icon == qg::MessageIcon::Error ? "error" : "information");
 }
 
 // The home window once the splash has gone; null when it never came.
@@ -89,8 +98,8 @@ inline void ExpectBootFolderFilled(const App& app, const std::string& password) 
         EXPECT_FALSE(source.empty()) << name;
         EXPECT_EQ(ReadFileBytes(std::string("c:\\qg_data") + name), source) << name;
     }
-    for (const char* leftover : {"c:\\qg_data\\vhod.new", "c:\\qg_data\\qg.new",
-                                 "c:\\qg_data\\rb.new", "c:\\autotemp", "c:\\autoexec.qgb"})
+    for (const char* leftover : {qg::PasswordTempPath, qg::BootProgramTemp, qg::RebootProgramTemp,
+                                 qg::ScratchFilePath, qg::BootScriptBackupPath})
         EXPECT_FALSE(PathPresent(leftover)) << leftover;
 }
 

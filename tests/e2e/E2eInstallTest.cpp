@@ -133,7 +133,7 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
         HWND home = OpenHome(app);
         ASSERT_NE(home, nullptr) << c.name;
         ASSERT_TRUE(ApplyYes(app, home, "NewPass1")) << c.name;
-        ExpectMessage(app, "Quillgate", NotSaved + c.message, "error");
+        ExpectMessage(app, qg::Messages::SettingsNotSaved, NotSaved + c.message);
         Sleep(0.5);
         EXPECT_TRUE(app.Running()) << c.name;
         EXPECT_TRUE(::IsWindowVisible(home)) << c.name;
@@ -149,7 +149,7 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
         EXPECT_EQ(ReadFileBytes(c.file), held) << c.name; // the obstacle itself is untouched
         ::SetFileAttributesA(c.file, FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(ApplyYes(app, home, "NewPass2")) << c.name;
-        ExpectMessage(app, "Note!", Saved, "information");
+        ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(15)) << c.name;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script + Line + "\r\n") << c.name;
         ExpectBootFolderFilled(app, "NewPass2");

@@ -51,7 +51,7 @@ TEST_F(E2eRemove, RemovalOfTheBootScriptLineAndFolder) {
             ::SetFileAttributesA("c:\\autotemp", FILE_ATTRIBUTE_READONLY);
         }
         ApplyNo(home);
-        ExpectMessage(app, "Note!", Saved, "information");
+        ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(15)) << c.name;
         bool present = false;
         const std::string now = ReadFileBytes("c:\\autoexec.bat", &present);
@@ -98,7 +98,7 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
         // status scan either; the failed removal must not change what the window shows.
         const std::string status = ReadHome(home).status;
         ApplyNo(home);
-        ExpectMessage(app, "Quillgate", NotSaved + c.message, "error");
+        ExpectMessage(app, qg::Messages::SettingsNotSaved, NotSaved + c.message);
         Sleep(0.5);
         EXPECT_TRUE(app.Running()) << c.name;
         EXPECT_EQ(ReadHome(home).status, status) << c.name;
@@ -110,7 +110,7 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
 
         // Once the other program lets go, a second Apply takes the line out.
         ApplyNo(home);
-        ExpectMessage(app, "Note!", Saved, "information");
+        ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(15)) << c.name;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n\r\nwin\r\n") << c.name;
         CleanDriveC();

@@ -226,10 +226,10 @@ TEST_F(E2e, MissingProgramFilesGiveOneMessageAndEnd) {
         HWND box = app.WaitMessageBox();
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(app.VisibleWindows().size(), 1u); // no other window ever shown
-        ExpectMessage(app, "Quillgate", "Error locating program files, please reinstall Quillgate",
-                      "error");
+        ExpectMessage(app, qg::Messages::ProgramFilesNotFound);
         DWORD code = 1;
         EXPECT_TRUE(app.WaitExit(5, &code));
+        EXPECT_EQ(code, 0u);
         EXPECT_EQ(app.WaitMessageBox(0.5), nullptr);
     }
 }
@@ -291,7 +291,7 @@ TEST_F(E2e, InstallThenRemoveRoundTrip) {
         Click(Child(home, "&Apply"));
         ASSERT_TRUE(AnswerInputBox(app, "Please enter your password (Max 15 characters)", "Secret7k"));
         ASSERT_TRUE(AnswerInputBox(app, "Confirm password", "Secret7k"));
-        ExpectMessage(app, "Note!", "Settings saved, thank you.", "information");
+        ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(5));
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), original + Line + "\r\n");
         EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("Secret7k"));
@@ -305,7 +305,7 @@ TEST_F(E2e, InstallThenRemoveRoundTrip) {
         EXPECT_EQ(ReadHome(home).status, "Quillgate is active.");
         Click(Child(home, "No"));
         Click(Child(home, "&Apply"));
-        ExpectMessage(app, "Note!", "Settings saved, thank you.", "information");
+        ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(5));
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), original + "\r\n");
         EXPECT_FALSE(PathPresent("c:\\qg_data"));
@@ -346,29 +346,28 @@ TEST_F(E2e, RefusedPasswordsChangeNothing) {
     const std::string script = std::string("@echo off\r\n") + Line + "\r\n";
     WriteFileBytes("c:\\autoexec.bat", script);
     LayOutInstalledFolder("OldPass9");
-    const char* const tooLong = "Password is more than 15 characters, please try again";
-    const char* const forbidden = "Password cannot contain spaces or any other special "
-                                  "characters, please use numbers and letters for the password.";
+    const qg::Message* const tooLong = &qg::Messages::PasswordTooLong;
+    const qg::Message* const forbidden = &qg::Messages::PasswordForbidden;
+    const qg::Message* const differ = &qg::Messages::PasswordsDiffer;
     const struct {
         const char* first;
         bool cancelFirst;
         const char* second; // nullptr: no confirmation box is expected
         bool cancelSecond;
-        const char *title, *text, *icon; // title nullptr: no message
+        const qg::Message* message; // nullptr: no message
         bool selectsNo;
     } cases[] = {
-        {"", false, nullptr, false, nullptr, nullptr, nullptr, true},
-        {"typed", true, nullptr, false, nullptr, nullptr, nullptr, true},
-        {"abcdefghij123456", false, nullptr, false, "Invalid Password", tooLong, "information", true},
-        {"abc def ghij 1234", false, nullptr, false, "Invalid Password", tooLong, "information", true},
-        {"pass word", false, nullptr, false, "Password Error", forbidden, "error", false},
-        {"secret1 ", false, nullptr, false, "Password Error", forbidden, "error", false},
-        {"Secret1", false, "", false, nullptr, nullptr, nullptr, true},
-        {"Secret1", false, "Secret1", true, nullptr, nullptr, nullptr, true},
-        {"Secret1", false, "Secret1abcdefghij", false, "Invalid Password", tooLong, "information", true},
-        {"Secret1", false, "Secret1.", false, "Password Error", forbidden, "error", false},
-        {"Secret1", false, "secret1", false, "Quillgate", "Passwords do not match, please try again.",
-         "information", true},
+        {"", false, nullptr, false, nullptr, true},
+        {"typed", true, nullptr, false, nullptr, true},
+        {"abcdefghij123456", false, nullptr, false, tooLong, true},
+        {"abc def ghij 1234", false, nullptr, false, tooLong, true},
+        {"pass word", false, nullptr, false, forbidden, false},
+        {"secret1 ", false, nullptr, false, forbidden, false},
+        {"Secret1", false, "", false, nullptr, true},
+        {"Secret1", false, "Secret1", true, nullptr, true},
+        {"Secret1", false, "Secret1abcdefghij", false, tooLong, true},
+        {"Secret1", false, "Secret1.", false, forbidden, false},
+        {"Secret1", false, "secret1", false, differ, true},
     };
     App app;
     HWND home = OpenHome(app);
@@ -382,8 +381,8 @@ TEST_F(E2e, RefusedPasswordsChangeNothing) {
         if (c.second) {
             ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, c.second, c.cancelSecond)) << which;
         }
-        if (c.title) {
-            ExpectMessage(app, c.title, c.text, c.icon);
+        if (c.message) {
+            ExpectMessage(app, *c.message);
         } else {
             EXPECT_EQ(app.WaitMessageBox(1.0), nullptr) << which;
         }
@@ -520,18 +519,14 @@ TEST_F(E2e, EarlierVersionAdviceAtEachActivation) {
     ::CreateDirectoryA("c:\\Qg_Data", nullptr);
     WriteFileBytes("c:\\Qg_Data\\systemf.dat", "old");
     App app;
-    const std::string advice =
-        "You are running an older version of this software.\n\rIt is recommended that you change "
-        "your password.\n\r\n\rTo do so, please click YES under 'Activate Quillgate at boot up?' "
-        "and press Apply, followed by your new password";
-    ExpectMessage(app, "Please change your password.", advice, "information");
+    ExpectMessage(app, qg::Messages::EarlierVersionAdvice);
     HWND home = app.WaitWindow(Home);
     ASSERT_NE(home, nullptr);
     Click(Child(home, "Ab&out"));
     HWND about = app.WaitWindow("About Quillgate");
     ASSERT_NE(about, nullptr);
     Click(Child(about, "&Ok"));
-    ExpectMessage(app, "Please change your password.", advice, "information");
+    ExpectMessage(app, qg::Messages::EarlierVersionAdvice);
 }
 
 TEST_F(E2e, ProgramFileDeletedWhileRunningEndsAtTheNextActivation) {
@@ -547,7 +542,7 @@ TEST_F(E2e, ProgramFileDeletedWhileRunningEndsAtTheNextActivation) {
         HWND about = app.WaitWindow("About Quillgate");
         ASSERT_NE(about, nullptr) << c.file;
         Click(Child(about, "&Ok"));
-        ExpectMessage(app, "Quillgate", "Missing system files, please reinstall Quillgate", "error");
+        ExpectMessage(app, qg::Messages::ProgramFilesMissing);
         DWORD code = 1;
         EXPECT_TRUE(app.WaitExit(5, &code)) << c.file;
         EXPECT_EQ(code, 0u) << c.file;
@@ -568,11 +563,11 @@ TEST_F(E2e, HiddenBootScriptHoldingTheLineGetsNoSecondLine) {
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(ReadHome(home).status, "Quillgate is active.");
     Click(Child(home, "&Apply"));
-    ASSERT_TRUE(AnswerInputBox(app, "Please enter your password (Max 15 characters)", "NewPass1"));
-    ASSERT_TRUE(AnswerInputBox(app, "Confirm password", "NewPass1"));
+    ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1"));
+    ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1"));
     HWND saved = app.WaitMessageBox();
     ASSERT_NE(saved, nullptr);
-    EXPECT_EQ(ReadMessageBox(saved).text, "Settings saved, thank you.");
+    EXPECT_EQ(ReadMessageBox(saved).text, Saved);
     EXPECT_TRUE(PathPresent("c:\\Qg_Data\\systemf.dat")); // deleted only after OK
     PressOk(saved);
     EXPECT_TRUE(app.WaitExit(5));

@@ -3,6 +3,7 @@
  * the Start-menu shortcut and the uninstall entry in place and Quillgate runs from there; the
  * uninstaller takes them away again and never touches the lock, and warns when it is active.
  */
+#include "lockconfig/BootFiles.h"
 #include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,6 @@ namespace {
 
 constexpr char Home[] = "Quillgate v1.0 Build 05";
 constexpr char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillgate";
-constexpr char LockLine[] = "c:\\Qg_Data\\qg.exe";
 constexpr char WarningPart[] = "boot password lock is still active";
 
 std::string SetupExe() {
@@ -118,11 +118,11 @@ std::string Lower(std::string text) {
 
 // The lock as the configuration program leaves it: the boot-script line and the boot folder.
 void LayOutActiveLock(const std::string& script) {
-    WriteFileBytes("c:\\autoexec.bat", script);
-    ::CreateDirectoryA("c:\\Qg_Data", nullptr);
-    WriteFileBytes("c:\\Qg_Data\\vhod.dll", "\x38\x0e\x08");
-    WriteFileBytes("c:\\Qg_Data\\qg.exe", ReadFileBytes(Bin("qg.exe")));
-    WriteFileBytes("c:\\Qg_Data\\rb.com", ReadFileBytes(Bin("rb.com")));
+    WriteFileBytes(qg::BootScriptPath, script);
+    ::CreateDirectoryA(qg::BootFolderPath, nullptr);
+    WriteFileBytes(qg::PasswordFilePath, "\x38\x0e\x08");
+    WriteFileBytes(qg::BootProgramTarget, ReadFileBytes(Bin("qg.exe")));
+    WriteFileBytes(qg::RebootProgramTarget, ReadFileBytes(Bin("rb.com")));
 }
 
 class Package : public ::testing::Test {

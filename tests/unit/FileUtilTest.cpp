@@ -2,6 +2,7 @@
  * The presence tests on real files of the Wine drive C:.
  */
 #include "support/FileUtil.h"
+#include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
 
@@ -12,39 +13,19 @@ namespace {
 const std::string Root = "c:\\qgunit";
 
 void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    DWORD error = 0;
-    ASSERT_TRUE(qg::WriteWholeFile(path, "x", error)) << path << " " << error;
+    ASSERT_EQ(qg::WriteFileDurably(path, "x"), 0u) << path;
     ASSERT_TRUE(::SetFileAttributesA(path.c_str(), attributes)) << path;
 }
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(path.c_str());
-            }
-        } while (::FindNextFileA(find, &found));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryA(folder.c_str());
-}
+using qgtest::RemovePath;
 
 class FileUtil : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveTree(Root);
+        RemovePath(Root);
         ASSERT_TRUE(::CreateDirectoryA(Root.c_str(), nullptr));
     }
-    void TearDown() override { RemoveTree(Root); }
+    void TearDown() override { RemovePath(Root); }
 };
 
 } // namespace
@@ -101,12 +82,11 @@ TEST_F(FileUtil, FolderExistsNeedsAPlainFileInside) {
     EXPECT_FALSE(qg::FolderExists("q:\\Qg_Data"));
 }
 
-TEST_F(FileUtil, WriteWholeFileReplacesLongerContent) {
+TEST_F(FileUtil, WriteFileDurablyReplacesLongerContent) {
     const std::string path = Root + "\\vhod.dll";
-    DWORD error = 0;
-    ASSERT_TRUE(qg::WriteWholeFile(path, "0123456789abcde", error));
-    ASSERT_TRUE(qg::WriteWholeFile(path, "xy", error));
+    ASSERT_EQ(qg::WriteFileDurably(path, "0123456789abcde"), 0u);
+    ASSERT_EQ(qg::WriteFileDurably(path, "xy"), 0u);
     std::string bytes;
-    ASSERT_TRUE(qg::ReadWholeFile(path, bytes, error));
+    ASSERT_EQ(qg::ReadWholeFile(path, bytes), 0u);
     EXPECT_EQ(bytes, "xy");
 }

@@ -1,0 +1,19 @@
+/*
+ * The lock's contract with the DOS-side programs: the boot script, the boot folder and its
+ * files, the password file's scrambling key and the longest password. Typed only here. The
+ * build reads these lines (cmake/Contract.cmake) and generates from them what the boot prompt
+ * (a NASM include), the installer (NSIS defines) and the test scripts (a shell file) need, so
+ * keep to one "#define NAME value" a line, each value a plain literal.
+ */
+#pragma once
+
+#define QG_BOOT_SCRIPT "c:\\autoexec.bat"
+#define QG_BOOT_FOLDER "c:\\Qg_Data"
+// The same folder as some sites spell it; it must stay the lower case of the one above.
+#define QG_BOOT_FOLDER_LOWER "c:\\qg_data"
+#define QG_BOOT_PROGRAM "qg.exe"
+#define QG_REBOOT_PROGRAM "rb.com"
+#define QG_PASSWORD_FILE "vhod.dll"
+// Each byte of the password file is the password's byte XOR the code of this letter.
+#define QG_PASSWORD_KEY "k"
+#define QG_MAX_PASSWORD_LENGTH 15

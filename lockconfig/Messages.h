@@ -1,0 +1,75 @@
+/*
+ * Every fixed message box of the program: its text, title and icon, and the one function that
+ * shows them. The windows, the lock's steps and the tests all take the texts from here.
+ */
+#pragma once
+
+#include "lockconfig/Contract.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace qg {
+
+enum class MessageIcon { Information, Error };
+
+struct Message {
+    const char* text;
+    const char* title;
+    MessageIcon icon;
+};
+
+#define QG_STRINGIZE_(x) #x
+#define QG_STRINGIZE(x) QG_STRINGIZE_(x)
+#define QG_MAX_PASSWORD_LENGTH_TEXT QG_STRINGIZE(QG_MAX_PASSWORD_LENGTH)
+
+namespace Messages {
+
+constexpr Message ProgramFilesNotFound{
+    "Error locating program files, please reinstall Quillgate", "Quillgate", MessageIcon::Error};
+constexpr Message ProgramFilesMissing{"Missing system files, please reinstall Quillgate",
+                                      "Quillgate", MessageIcon::Error};
+constexpr Message EarlierVersionAdvice{
+    "You are running an older version of this software."
+    "\n\r" // line feed before carriage return, as the advice has always been shown
+    "It is recommended that you change your password."
+    "\n\r\n\r"
+    "To do so, please click YES under 'Activate Quillgate at boot up?' and press Apply, "
+    "followed by your new password",
+    "Please change your password.", MessageIcon::Information};
+constexpr Message PasswordTooLong{
+    "Password is more than " QG_MAX_PASSWORD_LENGTH_TEXT " characters, please try again",
+    "Invalid Password", MessageIcon::Information};
+constexpr Message PasswordForbidden{
+    "Password cannot contain spaces or any other special characters, please use numbers and "
+    "letters for the password.",
+    "Password Error", MessageIcon::Error};
+constexpr Message PasswordsDiffer{"Passwords do not match, please try again.", "Quillgate",
+                                  MessageIcon::Information};
+constexpr Message SettingsSaved{"Settings saved, thank you.", "Note!", MessageIcon::Information};
+// Leads the list of the steps that failed (Outcome::Message).
+constexpr Message SettingsNotSaved{"The settings could not be saved.", "Quillgate",
+                                   MessageIcon::Error};
+// Something the program did not foresee went wrong; it ends after this message.
+constexpr Message UnexpectedFailure{
+    "Quillgate met an unexpected error and must close.", "Quillgate", MessageIcon::Error};
+// A window or dialog box could not be made (short of memory or other resources).
+constexpr Message WindowNotCreated{
+    "Quillgate could not open a window. Close other programs and try again.", "Quillgate",
+    MessageIcon::Error};
+
+} // namespace Messages
+
+// The input boxes of a new password.
+constexpr char PasswordInputTitle[] = "Enter Password";
+constexpr char PasswordPrompt[] =
+    "Please enter your password (Max " QG_MAX_PASSWORD_LENGTH_TEXT " characters)";
+constexpr char ConfirmPasswordPrompt[] = "Confirm password";
+
+// Shows the message modally, with one OK button, and returns when the user has closed it.
+void ShowMessage(HWND owner, const Message& message);
+// The same box with a text made at run time, such as a list of failed steps.
+void ShowMessage(HWND owner, const Message& message, const std::string& text);
+
+} // namespace qg
