@@ -46,6 +46,23 @@ constexpr COLORREF DarkGreen = RGB(0, 128, 0);
 constexpr COLORREF Black = RGB(0, 0, 0);
 constexpr COLORREF ApplyGreen = RGB(0, 255, 0);
 
+// Lbl1 (centred) and LblOver (left-aligned) hold the same title and form one shadowed title:
+// LblOver's text must start where Lbl1's does, which depends on the title's width in the font
+// the system really gives. One pixel to the right makes the shadow.
+void PlaceShadow(HWND over, HWND centred, HFONT font) {
+    constexpr int ShadowOffset = 1;
+    RECT box;
+    ::GetWindowRect(centred, &box);
+    ::MapWindowPoints(nullptr, ::GetParent(centred), reinterpret_cast<POINT*>(&box), 2);
+    const int textWidth = TextExtent(font, WindowText(centred).c_str()).cx;
+    const int textLeft = box.left + (box.right - box.left - textWidth) / 2;
+    RECT current;
+    ::GetWindowRect(over, &current);
+    ::MapWindowPoints(nullptr, ::GetParent(over), reinterpret_cast<POINT*>(&current), 2);
+    ::SetWindowPos(over, nullptr, textLeft + ShadowOffset, current.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace
 
 bool frmHome::Create() {
@@ -100,6 +117,7 @@ void frmHome::CreateControls() {
          title, DarkGreen},
         {&Image1, nullptr, Kind::Icon, "", 0, -1, {720, 240, 480, 480}, font, 0},
     });
+    PlaceShadow(LblOver, Lbl1, title);
     ::SendMessageA(Image1, STM_SETICON,
                    reinterpret_cast<WPARAM>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM),
                                                          IMAGE_ICON, 32, 32, LR_SHARED)),

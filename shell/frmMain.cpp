@@ -19,14 +19,30 @@ constexpr char BuildMark[] = "Build " QG_BUILD_NUMBER_2;
 constexpr DWORD Style = WS_POPUP | WS_DLGFRAME;
 constexpr DWORD ExStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
 
+// The pixels of a packed bitmap, as a bitmap resource holds it: after the header and the
+// colour table (or the three masks of BI_BITFIELDS).
+const void* DibPixels(const BITMAPINFO* info) {
+    const BITMAPINFOHEADER& header = info->bmiHeader;
+    DWORD colors = header.biClrUsed;
+    if (colors == 0 && header.biBitCount <= 8)
+        colors = 1u << header.biBitCount;
+    if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER))
+        colors += 3;
+    return reinterpret_cast<const BYTE*>(info) + header.biSize + colors * sizeof(RGBQUAD);
+}
+
 } // namespace
 
 bool frmMain::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     if (!RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM))))
         return false;
-    m_picture = UniqueBitmap(static_cast<HBITMAP>(
-        ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0)));
+    // Drawn straight from the resource, which the system maps from the program file: a bitmap
+    // made with LoadImage would be a converted copy of its 400 KB, made before the first paint.
+    if (HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(IDB_SPLASH), RT_BITMAP)) {
+        if (HGLOBAL loaded = ::LoadResource(instance, found))
+            m_picture = static_cast<const BITMAPINFO*>(::LockResource(loaded));
+    }
     m_buildFont = MakeFont("Verdana", 11.25, true);
     if (!CreateForm(ClassName, "", Style, ExStyle, 4890, 4155, nullptr))
         return false;
@@ -41,13 +57,12 @@ bool frmMain::Create() {
 void frmMain::Paint() {
     PaintDC paint(m_hwnd);
     if (m_picture) {
-        HDC dc = paint.get();
-        MemoryDC memory(dc);
-        SelectedObject selected(memory.get(), m_picture.get());
-        BITMAP info;
-        ::GetObjectA(m_picture.get(), sizeof info, &info);
+        const BITMAPINFOHEADER& header = m_picture->bmiHeader;
+        const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
         // Unscaled at the top left; the client area clips it.
-        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
+        ::SetDIBitsToDevice(paint.get(), 0, 0, static_cast<DWORD>(header.biWidth),
+                            static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height),
+                            DibPixels(m_picture), m_picture, DIB_RGB_COLORS);
     }
 }
 

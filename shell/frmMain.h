@@ -20,7 +20,7 @@ private:
 
     HWND LBlTop = nullptr;
     HWND lbl3323ss = nullptr;
-    UniqueBitmap m_picture;
+    const BITMAPINFO* m_picture = nullptr; // the splash picture, in the program's resources
     UniqueFont m_buildFont;
 };
 

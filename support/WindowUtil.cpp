@@ -5,9 +5,8 @@
 
 #include "support/Scoped.h"
 
-#include <shellapi.h>
-
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace qg {
@@ -97,6 +96,18 @@ SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+SIZE TextExtent(HFONT font, const char* text) {
+    SIZE extent = {0, 0};
+    HDC screen = ::GetDC(nullptr);
+    if (!screen)
+        return extent;
+    HGDIOBJ old = ::SelectObject(screen, font);
+    ::GetTextExtentPoint32A(screen, text, static_cast<int>(std::strlen(text)), &extent);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    return extent;
+}
+
 void SetLabelText(HWND label, const char* text) {
     if (WindowText(label) == text)
         return;
@@ -116,7 +127,16 @@ std::string WindowText(HWND window) {
 }
 
 void OpenVendorWebPage() {
-    ::ShellExecuteA(nullptr, nullptr, VendorWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell is loaded for the click only: imported, it and the libraries it pulls in would
+    // be loaded at every start, for a link that is seldom clicked. It stays loaded after.
+    HMODULE shell = ::LoadLibraryA("shell32.dll");
+    if (!shell)
+        return;
+    using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    const auto execute = reinterpret_cast<ShellExecuteFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(shell, "ShellExecuteA")));
+    if (execute)
+        execute(nullptr, nullptr, VendorWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace qg

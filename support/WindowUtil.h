@@ -12,8 +12,10 @@
 
 namespace qg {
 
-// The vendor's web page, shown by both link labels and opened by a click on either.
-constexpr char VendorWebAddress[] = "http://www.corvane.example/";
+// The vendor's web page, shown by both link labels and opened by a click on either. Short
+// enough to stand on one line of the home window's link label: an address has no blank at
+// which a label could wrap it.
+constexpr char VendorWebAddress[] = "http://qg.example";
 
 // Edge that centres an extent in another: (outer - inner) / 2, fraction kept, not clamped,
 // so a window larger than the screen gets a negative edge.
@@ -48,6 +50,9 @@ HWND CreateControl(HWND parent, const char* className, const char* text, DWORD s
 
 // Outer window size for a client area given in twips.
 SIZE OuterSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle);
+
+// Size in pixels of one line of text in the font, as a label draws it.
+SIZE TextExtent(HFONT font, const char* text);
 
 // Changes a transparent label's caption. Such a label paints its text over what is behind it
 // without erasing, so the parent must repaint that spot first or the old text shows through.

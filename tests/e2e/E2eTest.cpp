@@ -4,6 +4,11 @@
  */
 #include "tests/e2e/E2eCommon.h"
 
+#include "support/WindowUtil.h"
+
+#include <algorithm>
+#include <stdexcept>
+
 using namespace e2e;
 
 namespace {
@@ -14,7 +19,203 @@ bool Enabled(HWND window) {
     return !(::GetWindowLongA(window, GWL_STYLE) & WS_DISABLED);
 }
 
+// A label's font as the windows are laid out. Wine passes no WM_GETFONT between processes, so
+// the test names each label's font and makes it here; in the same Wine prefix it gets the same
+// substitute for Verdana or MS Sans Serif as the program does, so it measures what is drawn.
+struct LabelFont {
+    const char* face;
+    double points;
+    bool bold, italic, underline;
+};
+
+struct LabelRow {
+    std::string caption;
+    LabelFont font;
+    std::string alsoShows; // another caption the program gives the label, or ""
+};
+
+// Where a label's text is drawn, in its parent's client coordinates: the pixels that the
+// caption inks when drawn as a STATIC draws it (wrapped at the label's width, aligned as its
+// style says) but without the label's clipping, so what the label would cut off shows.
+struct TextPlace {
+    RECT ink;           // the box of the inked pixels
+    RECT label;         // the label's client area
+    SIZE parent;        // its parent's client size
+    std::string face;   // the face the system really gave
+};
+
+TextPlace PlaceText(HWND label, const std::string& caption, const LabelFont& f) {
+    TextPlace place = {};
+    RECT client, parent;
+    ::GetClientRect(label, &client);
+    ::GetClientRect(::GetParent(label), &parent);
+    place.label = client;
+    ::MapWindowPoints(label, ::GetParent(label), reinterpret_cast<POINT*>(&place.label), 2);
+    place.parent = {parent.right, parent.bottom};
+
+    UINT align = DT_LEFT;
+    switch (::GetWindowLongA(label, GWL_STYLE) & SS_TYPEMASK) {
+    case SS_CENTER:
+        align = DT_CENTER;
+        break;
+    case SS_RIGHT:
+        align = DT_RIGHT;
+        break;
+    default:
+        break;
+    }
+    // Room around the label for what spills out of it.
+    const int margin = 4 * client.bottom + 40;
+    const int width = client.right + 2 * margin, height = client.bottom + 2 * margin;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dc || !bitmap || !bits) {
+        ADD_FAILURE() << "no bitmap to draw \"" << caption << "\" in";
+        return place;
+    }
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    const qg::UniqueFont font = qg::MakeFont(f.face, f.points, f.bold, f.italic, f.underline);
+    HGDIOBJ oldFont = ::SelectObject(dc, font.get());
+    char face[LF_FACESIZE] = {};
+    ::GetTextFaceA(dc, sizeof face, face);
+    place.face = face;
+    RECT all = {0, 0, width, height};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkMode(dc, TRANSPARENT);
+    RECT text = {margin, margin, margin + client.right, margin + client.bottom};
+    ::DrawTextA(dc, caption.c_str(), -1, &text,
+                align | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_NOCLIP);
+    ::GdiFlush();
+    RECT ink = {width, height, 0, 0};
+    const auto* pixel = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((pixel[y * width + x] & 0xFFFFFF) != 0xFFFFFF) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+    ::SelectObject(dc, oldFont);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    EXPECT_LT(ink.left, ink.right) << "\"" << caption << "\" drew nothing";
+    place.ink = {place.label.left + ink.left - margin, place.label.top + ink.top - margin,
+                 place.label.left + ink.right - margin, place.label.top + ink.bottom - margin};
+    return place;
+}
+
+void CollectLabels(HWND parent, std::vector<HWND>& labels) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char name[16] = {};
+        ::GetClassNameA(child, name, sizeof name);
+        const LONG kind = ::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK;
+        if (lstrcmpiA(name, "Static") == 0 && kind != SS_ICON && kind != SS_BITMAP)
+            labels.push_back(child);
+        CollectLabels(child, labels);
+    }
+}
+
+// Every label of the window is in the table, and each caption it shows stands whole inside
+// the label and inside the window that holds it.
+void ExpectLabelsFit(HWND window, const std::vector<LabelRow>& rows, const char* which) {
+    std::vector<HWND> labels;
+    CollectLabels(window, labels);
+    EXPECT_FALSE(labels.empty()) << which;
+    for (HWND label : labels) {
+        const std::string caption = Text(label);
+        const LabelRow* row = nullptr;
+        for (const LabelRow& r : rows)
+            if (r.caption == caption)
+                row = &r;
+        if (!row) {
+            ADD_FAILURE() << which << ": the label \"" << caption << "\" has no row in the table";
+            continue;
+        }
+        for (const std::string& shown : {row->caption, row->alsoShows}) {
+            if (shown.empty())
+                continue;
+            const TextPlace p = PlaceText(label, shown, row->font);
+            const RECT& in = p.ink;
+            const std::string where = std::string(which) + ": \"" + shown + "\" in " +
+                                      p.face + " inks " + std::to_string(in.left) + ".." +
+                                      std::to_string(in.right) + " x " +
+                                      std::to_string(in.top) + ".." + std::to_string(in.bottom) +
+                                      "; the label holds " + std::to_string(p.label.left) +
+                                      ".." + std::to_string(p.label.right) + " x " +
+                                      std::to_string(p.label.top) + ".." +
+                                      std::to_string(p.label.bottom) + ", its window " +
+                                      std::to_string(p.parent.cx) + " x " +
+                                      std::to_string(p.parent.cy);
+            EXPECT_TRUE(in.left >= p.label.left && in.right <= p.label.right &&
+                        in.top >= p.label.top && in.bottom <= p.label.bottom)
+                << where << ": cut off by the label";
+            EXPECT_TRUE(in.left >= 0 && in.right <= p.parent.cx && in.top >= 0 &&
+                        in.bottom <= p.parent.cy)
+                << where << ": cut off by its window";
+        }
+    }
+}
+
 } // namespace
+
+TEST_F(E2e, LabelsHoldTheirCaptionsAndTheTitleReadsOnce) {
+    const LabelFont verdana = {"Verdana", 8.25, false, false, false};
+    const LabelFont verdanaBold = {"Verdana", 8.25, true, false, false};
+    const LabelFont title = {"Verdana", 12, true, true, false};
+    const LabelFont sansSerif = {"MS Sans Serif", 8.25, false, false, false};
+    const std::vector<LabelRow> splash = {
+        {"Build 05", {"Verdana", 11.25, true, false, false}, ""},
+    };
+    const std::vector<LabelRow> home = {
+        {"Corvane Online", title, ""},
+        {"Quillgate for DOS/Windows", verdanaBold, ""},
+        {std::string("Visit our web site at ") + qg::VendorWebAddress, verdana, ""},
+        {"Activate Quillgate at boot up?", verdanaBold, ""},
+        {"Current status", verdanaBold, ""},
+        {"Not Active", verdana, "Quillgate is active."},
+    };
+    const std::vector<LabelRow> about = {
+        {"Quillgate version 1.0", {"Verdana", 9, true, false, false}, ""},
+        {"Version 1.0", sansSerif, ""},
+        {"Build 5  (06-1-2008)", sansSerif, ""},
+        {"Developed by Corvane", sansSerif, ""},
+        {qg::VendorWebAddress, {"MS Sans Serif", 8.25, false, false, true}, ""},
+    };
+    App app;
+    HWND splashWindow = app.WaitWindow("", 10);
+    ASSERT_NE(splashWindow, nullptr);
+    ExpectLabelsFit(splashWindow, splash, "splash");
+    HWND homeWindow = app.WaitWindow(Home, 10);
+    ASSERT_NE(homeWindow, nullptr);
+    ExpectLabelsFit(homeWindow, home, "home");
+
+    // The two title labels draw one title: their texts start within two pixels of each other.
+    std::vector<HWND> labels, titles;
+    CollectLabels(homeWindow, labels);
+    for (HWND label : labels)
+        if (Text(label) == "Corvane Online")
+            titles.push_back(label);
+    ASSERT_EQ(titles.size(), 2u);
+    const TextPlace first = PlaceText(titles[0], "Corvane Online", title);
+    const TextPlace second = PlaceText(titles[1], "Corvane Online", title);
+    EXPECT_NEAR(first.ink.left, second.ink.left, 2) << "the title's two texts stand apart";
+    EXPECT_NEAR(first.ink.top, second.ink.top, 2) << "the title's two texts stand apart";
+
+    Click(Child(homeWindow, "Ab&out"));
+    HWND aboutWindow = app.WaitWindow("About Quillgate");
+    ASSERT_NE(aboutWindow, nullptr);
+    ExpectLabelsFit(aboutWindow, about, "About");
+}
 
 TEST_F(E2e, MissingProgramFilesGiveOneMessageAndEnd) {
     const struct {
@@ -198,6 +399,82 @@ TEST_F(E2e, RefusedPasswordsChangeNothing) {
         EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("OldPass9")) << which;
         EXPECT_EQ(ReadFileBytes("c:\\qg_data\\qg.exe"), "old qg") << which;
         EXPECT_FALSE(PathPresent("c:\\qg_data\\vhod.new")) << which;
+    }
+}
+
+// The shell opens an http address with the command that the registry gives for http. For the
+// time of a test this command writes the address it is given to a file instead.
+class RecordedBrowser {
+public:
+    static constexpr char File[] = "c:\\qgtest\\opened.txt";
+
+    RecordedBrowser() {
+        if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &m_key, nullptr) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot open the http command in the registry");
+        DWORD size = sizeof m_saved;
+        m_hadCommand = ::RegQueryValueExA(m_key, nullptr, nullptr, nullptr,
+                                          reinterpret_cast<BYTE*>(m_saved), &size) == ERROR_SUCCESS;
+        m_savedSize = size;
+        Set(std::string("c:\\windows\\system32\\cmd.exe /c echo %1>") + File);
+    }
+    ~RecordedBrowser() {
+        if (m_hadCommand)
+            ::RegSetValueExA(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_saved),
+                             m_savedSize);
+        else
+            ::RegDeleteValueA(m_key, nullptr);
+        ::RegCloseKey(m_key);
+    }
+    RecordedBrowser(const RecordedBrowser&) = delete;
+    RecordedBrowser& operator=(const RecordedBrowser&) = delete;
+
+    // The address opened since the last call, waiting up to 10 seconds for it; "" if none.
+    std::string Opened() {
+        std::string opened;
+        for (int tries = 0; tries < 100 && opened.find('\n') == std::string::npos; ++tries) {
+            Sleep(0.1);
+            opened = ReadFileBytes(File);
+        }
+        ::DeleteFileA(File);
+        return opened.substr(0, opened.find_first_of("\r\n"));
+    }
+
+private:
+    void Set(const std::string& command) {
+        ::RegSetValueExA(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>(command.size() + 1));
+    }
+    HKEY m_key = nullptr;
+    char m_saved[1024] = {};
+    DWORD m_savedSize = 0;
+    bool m_hadCommand = false;
+};
+
+TEST_F(E2e, LinkLabelsOpenTheAddressThroughTheShell) {
+    RecordedBrowser browser;
+    const struct {
+        const char* window; // the About window is opened from the home window
+        std::string label;
+    } links[] = {
+        {Home, std::string("Visit our web site at ") + qg::VendorWebAddress},
+        {"About Quillgate", qg::VendorWebAddress},
+    };
+    App app;
+    HWND home = app.WaitWindow(Home);
+    ASSERT_NE(home, nullptr);
+    for (const auto& link : links) {
+        HWND window = home;
+        if (link.window != std::string(Home)) {
+            Click(Child(home, "Ab&out"));
+            window = app.WaitWindow(link.window);
+            ASSERT_NE(window, nullptr) << link.window;
+        }
+        HWND label = Child(window, link.label);
+        ASSERT_NE(label, nullptr) << link.label;
+        ::PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        ::PostMessageA(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        EXPECT_EQ(browser.Opened(), qg::VendorWebAddress) << link.window;
     }
 }
 
