@@ -70,8 +70,22 @@ def parse_cases(src):
     return cases
 
 
+def batch_lines(lines):
+    return "".join(line + "\r\n" for line in lines).encode("ascii")
+
+
 def boot_script(lines):
-    return ("".join(line + "\r\n" for line in ["@echo off"] + lines)).encode("ascii")
+    return batch_lines(["@echo off"] + lines)
+
+
+def press_at_prompt(machine, keys):
+    """Waits for the password prompt, in a text mode, then presses keys."""
+    if machine.wait_screen(PROMPT, BOOT_SECONDS) is None:
+        raise Failure("no password prompt on the screen:\n"
+                      + realdos.screen_text(machine.screen()))
+    if machine.video_mode() not in (2, 3, 7):
+        raise Failure(f"the prompt is in video mode {machine.video_mode():#x}")
+    press(machine, keys)
 
 
 def press(machine, keys):
@@ -156,12 +170,7 @@ def run_case(case, bin, tools, work):
     with realdos.Machine(disk, dir) as machine:
         last_key = None
         if case["keys"]:
-            if machine.wait_screen(PROMPT, BOOT_SECONDS) is None:
-                raise Failure("no password prompt on the screen:\n"
-                              + realdos.screen_text(machine.screen()))
-            if machine.video_mode() not in (2, 3, 7):
-                raise Failure(f"the prompt is in video mode {machine.video_mode():#x}")
-            press(machine, case["keys"])
+            press_at_prompt(machine, case["keys"])
             last_key = time.monotonic()
         status = machine.wait_end(BOOT_SECONDS)
         if status is None:
@@ -232,14 +241,14 @@ def run_chain(tools, work):
                                  "T\\DONE.COM": read(os.path.join(tools, "done.com"))})
         realdos.copy_tree_to_disk(disk, drive)
         script = realdos.read_file(disk, "AUTOEXEC.BAT") or b""
-        realdos.put_files(disk, {"AUTOEXEC.BAT": script + boot_script(
-            ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])[len(b"@echo off\r\n"):]})
+        realdos.put_files(disk, {"AUTOEXEC.BAT": script + batch_lines(
+            ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])})
         with realdos.Machine(disk, dir) as machine:
             if keys:
-                if machine.wait_screen(PROMPT, BOOT_SECONDS) is None:
-                    raise Failure(f"{name}: no password prompt:\n"
-                                  + realdos.screen_text(machine.screen()))
-                press(machine, keys)
+                try:
+                    press_at_prompt(machine, keys)
+                except Failure as e:
+                    raise Failure(f"{name} boot: {e}") from None
             status = machine.wait_end(BOOT_SECONDS + 10)
         return status, realdos.read_file(disk, "T\\AFTER.TXT") is not None
 
