@@ -1,6 +1,6 @@
 # The lock's contract, typed once in lockconfig/Contract.h, in the forms the other sides need.
 # Generated into QG_GENERATED_DIR:
-#   contract.inc   for NASM (QG_CONTRACT_INC): MAXLEN, KEY, PW_PATH, RB_PATH, BOOT_LINE, ...
+#   contract.inc   for NASM (QG_CONTRACT_INC): MAXLEN, KEY, PW_PATH, PW_NEW_PATH, RB_PATH, ...
 #   contract.nsh   for the installer script (QG_CONTRACT_NSH): BOOT_SCRIPT, BOOT_LINE, BOOT_FOLDER
 #   contract.sh    for test scripts, to be sourced (QG_CONTRACT_SH)
 set(QG_CONTRACT_H ${CMAKE_SOURCE_DIR}/lockconfig/Contract.h)
@@ -19,7 +19,7 @@ foreach(line IN LISTS qg_contract_lines)
     endif()
 endforeach()
 foreach(name QG_BOOT_SCRIPT QG_BOOT_FOLDER QG_BOOT_FOLDER_LOWER QG_BOOT_PROGRAM QG_REBOOT_PROGRAM
-             QG_PASSWORD_FILE QG_PASSWORD_KEY QG_MAX_PASSWORD_LENGTH)
+             QG_PASSWORD_FILE QG_PASSWORD_NEW_FILE QG_PASSWORD_KEY QG_MAX_PASSWORD_LENGTH)
     if(NOT DEFINED ${name})
         message(FATAL_ERROR "lockconfig/Contract.h does not define ${name}")
     endif()
@@ -33,6 +33,7 @@ string(REGEX REPLACE "^.*\\\\" "" QG_BOOT_FOLDER_NAME "${QG_BOOT_FOLDER}")
 # The line the boot script runs, and the files the boot prompt opens (as BootFiles.h has them).
 set(QG_BOOT_LINE "${QG_BOOT_FOLDER}\\${QG_BOOT_PROGRAM}")
 set(QG_PASSWORD_PATH "${QG_BOOT_FOLDER_LOWER}\\${QG_PASSWORD_FILE}")
+set(QG_PASSWORD_NEW_PATH "${QG_BOOT_FOLDER_LOWER}\\${QG_PASSWORD_NEW_FILE}")
 set(QG_REBOOT_PATH "${QG_BOOT_FOLDER_LOWER}\\${QG_REBOOT_PROGRAM}")
 
 set(QG_CONTRACT_INC ${QG_GENERATED_DIR}/contract.inc)

@@ -20,8 +20,8 @@ constexpr char BootFolderPath[] = QG_BOOT_FOLDER;
 constexpr char BootFolderPathLower[] = QG_BOOT_FOLDER_LOWER;
 constexpr char PasswordFilePath[] = QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_FILE;
 // The new password is written here first and then renamed, so a password file is always
-// absent or whole.
-constexpr char PasswordTempPath[] = QG_BOOT_FOLDER_LOWER "\\vhod.new";
+// absent or whole; the boot prompt falls back on it while the password file is missing.
+constexpr char PasswordTempPath[] = QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_NEW_FILE;
 constexpr char BootProgramTarget[] = QG_BOOT_FOLDER_LOWER "\\" QG_BOOT_PROGRAM;
 constexpr char RebootProgramTarget[] = QG_BOOT_FOLDER_LOWER "\\" QG_REBOOT_PROGRAM;
 // The programs are copied under these names first and then renamed, for the same reason.

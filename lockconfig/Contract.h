@@ -14,6 +14,10 @@
 #define QG_BOOT_PROGRAM "qg.exe"
 #define QG_REBOOT_PROGRAM "rb.com"
 #define QG_PASSWORD_FILE "vhod.dll"
+// A new password is written whole under this name beside the password file, then renamed over
+// it. Windows 95/98 cannot rename over a file, so for an instant only this one is there: the
+// boot prompt reads it when the password file is missing.
+#define QG_PASSWORD_NEW_FILE "vhod.new"
 // Each byte of the password file is the password's byte XOR the code of this letter.
 #define QG_PASSWORD_KEY "k"
 #define QG_MAX_PASSWORD_LENGTH 15
