@@ -19,9 +19,11 @@ constexpr char BootScriptLineLower[] = QG_BOOT_FOLDER_LOWER "\\" QG_BOOT_PROGRAM
 constexpr char BootFolderPath[] = QG_BOOT_FOLDER;
 constexpr char BootFolderPathLower[] = QG_BOOT_FOLDER_LOWER;
 constexpr char PasswordFilePath[] = QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_FILE;
-// The new password is written here first and then renamed, so a password file is always
-// absent or whole; the boot prompt falls back on it while the password file is missing.
-constexpr char PasswordTempPath[] = QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_NEW_FILE;
+// A new password is written whole here and flushed, then renamed to the new password file,
+// which is therefore whole whenever it is there: the boot prompt reads it while the password
+// file is missing (Windows 95/98 cannot rename over a file). Then it replaces the password file.
+constexpr char PasswordTempPath[] = QG_BOOT_FOLDER_LOWER "\\vhod.tmp";
+constexpr char PasswordNewPath[] = QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_NEW_FILE;
 constexpr char BootProgramTarget[] = QG_BOOT_FOLDER_LOWER "\\" QG_BOOT_PROGRAM;
 constexpr char RebootProgramTarget[] = QG_BOOT_FOLDER_LOWER "\\" QG_REBOOT_PROGRAM;
 // The programs are copied under these names first and then renamed, for the same reason.

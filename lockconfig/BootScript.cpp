@@ -26,6 +26,15 @@ std::string AsciiLower(std::string text) {
     return text;
 }
 
+bool WindowsRunsBootScript(std::uint32_t getVersion) {
+    constexpr std::uint32_t NotNt = 0x80000000u;
+    const unsigned major = getVersion & 0xFF;
+    const unsigned minor = (getVersion >> 8) & 0xFF;
+    if (!(getVersion & NotNt))
+        return false;
+    return !(major == 4 && minor == 90);
+}
+
 BootScriptText SplitBootScript(const std::string& bytes) {
     BootScriptText text;
     const std::size_t mark = bytes.find(EndOfFileMark);

@@ -7,6 +7,7 @@
  */
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ std::string WithBootScriptLine(const std::string& bytes);
 // The boot script with every boot-script line (any letter case) turned into an empty line and
 // every line ended with CR LF; nothing when it holds no such line (then it stays as it is).
 std::optional<std::string> WithoutBootScriptLine(const std::string& bytes);
+
+// Whether this Windows runs the boot script's commands when the computer starts, judged from
+// what GetVersion returns: Windows 95 and 98 do. The NT family (top bit clear) never does, and
+// Windows ME (4.90) runs only its SET and PATH lines, so the lock's line does nothing there.
+bool WindowsRunsBootScript(std::uint32_t getVersion);
 
 // Lower case of the ASCII letters only; other bytes stay.
 std::string AsciiLower(std::string text);

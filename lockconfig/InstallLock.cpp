@@ -7,7 +7,9 @@
 #include "lockconfig/BootScript.h"
 #include "lockconfig/Password.h"
 #include "lockconfig/SafeFiles.h"
+#include "lockconfig/Messages.h"
 #include "support/FileUtil.h"
+#include "support/FolderStep.h"
 
 #include <windows.h>
 
@@ -15,17 +17,32 @@ namespace qg {
 
 namespace {
 
-void AddBootScriptLine(const Pause& pause, Outcome& outcome) {
-    const BootScriptOnDisk script = ReadBootScript();
+// True when the boot script holds the line, letter for letter, afterwards.
+bool AddBootScriptLine(const Pause& pause, Outcome& outcome) {
+    BootScriptOnDisk script;
+    if (!ReadSettledBootScript(script, outcome))
+        return false;
     if (script.present && !script.readable) {
         // Appending blind could add a second line to a script we cannot see.
         outcome.Fail(FailedStep(BootScriptPath, "read", DescribeFileError(script.readError)) +
                      " The line " + BootScriptLine + " was not added to it.");
-        return;
+        return false;
     }
     if (script.present && HoldsExactBootScriptLine(script.bytes))
-        return;
-    ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
+        return true;
+    return ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
+}
+
+// The boot folder is there afterwards, made now or found.
+bool MakeBootFolder(Outcome& outcome) {
+    if (::CreateDirectoryA(BootFolderPath, nullptr))
+        return true;
+    const DWORD error = ::GetLastError();
+    if (JudgeFolderCreated(error, PathAttributes(BootFolderPath)) == FolderResult::Done)
+        return true; // there already, holding no plain file
+    outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPath, "created",
+                            DescribeFileError(error)));
+    return false;
 }
 
 void CopyProgram(const std::string& applicationFolder, const char* suffix, const char* target,
@@ -51,31 +68,34 @@ void FillBootFolder(const std::string& scrambled, bool replace,
 } // namespace
 
 DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause& pause) {
-    if (replace) {
-        // A file that cannot be deleted is truncated by the write instead.
-        (void)DeleteFileIfPresent(PasswordFilePath);
+    // The old password file stays until the new one is whole beside it, so a crash never
+    // leaves the boot prompt without a password to ask for.
+    if (const DWORD error = WriteFileWhole(PasswordNewPath, PasswordTempPath, scrambled))
+        return error;
+    if (replace)
         pause(1.0);
-    }
-    return WriteFileWhole(PasswordFilePath, PasswordTempPath, scrambled);
+    const DWORD error = ReplaceOwnFile(PasswordNewPath, PasswordFilePath);
+    // The new file goes only while the old one still stands in for it.
+    if (error && AnyFileExists(PasswordFilePath))
+        DiscardFile(PasswordNewPath);
+    return error;
 }
 
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
                     const Pause& pause) {
     Outcome outcome;
-    AddBootScriptLine(pause, outcome);
+    // Without the line nothing asks for the password: a password file would protect nothing
+    // and give the password away, so nothing more is written.
+    if (!AddBootScriptLine(pause, outcome)) {
+        outcome.Fail(LockNotSwitchedOn);
+        return outcome;
+    }
     std::string scrambled = ScramblePassword(password.str());
     if (FolderExists(BootFolderPath)) {
         FillBootFolder(scrambled, true, applicationFolder, pause, outcome);
     } else if (!FolderExists(BootFolderPathLower)) {
-        if (!::CreateDirectoryA(BootFolderPath, nullptr)) {
-            const DWORD error = ::GetLastError();
-            // A folder that is there already (holding no plain file) is fine.
-            if (error != ERROR_ALREADY_EXISTS ||
-                !(PathAttributes(BootFolderPath) & FILE_ATTRIBUTE_DIRECTORY))
-                outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPath, "created",
-                                        DescribeFileError(error)));
-        }
-        FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
+        if (MakeBootFolder(outcome))
+            FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
     }
     WipeString(scrambled);
     return outcome;

@@ -47,6 +47,12 @@ constexpr Message PasswordForbidden{
     "Password Error", MessageIcon::Error};
 constexpr Message PasswordsDiffer{"Passwords do not match, please try again.", "Quillgate",
                                   MessageIcon::Information};
+// Apply with "Yes" on a Windows that does not run the boot script's commands at start-up.
+constexpr Message BootScriptNotRun{
+    "This version of Windows does not run " QG_BOOT_SCRIPT " when the computer starts, so the "
+    "boot password will only be asked for when this computer starts MS-DOS, Windows 95 or "
+    "Windows 98 from drive C:.",
+    "Quillgate", MessageIcon::Information};
 constexpr Message SettingsSaved{"Settings saved, thank you.", "Note!", MessageIcon::Information};
 // Leads the list of the steps that failed (Outcome::Message).
 constexpr Message SettingsNotSaved{"The settings could not be saved.", "Quillgate",
@@ -60,6 +66,10 @@ constexpr Message WindowNotCreated{
     MessageIcon::Error};
 
 } // namespace Messages
+
+// Ends the report of an installation that could not add the boot-script line.
+constexpr char LockNotSwitchedOn[] = "The lock was not switched on: no password was saved and "
+                                     "nothing was written to " QG_BOOT_FOLDER ".";
 
 // The input boxes of a new password.
 constexpr char PasswordInputTitle[] = "Enter Password";

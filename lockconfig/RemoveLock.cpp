@@ -7,6 +7,7 @@
 #include "lockconfig/BootScript.h"
 #include "lockconfig/SafeFiles.h"
 #include "support/FileUtil.h"
+#include "support/FolderStep.h"
 
 #include <windows.h>
 
@@ -20,13 +21,13 @@ namespace {
 constexpr double SwapPause = 0.5;
 
 void DeleteBootFile(const char* path, Outcome& outcome) {
-    if (const DWORD error = DeleteFileIfPresent(path))
+    if (const DWORD error = DeleteOwnFile(path))
         outcome.Fail(FailedStep(path, "deleted", DescribeFileError(error)));
 }
 
 void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
-    const BootScriptOnDisk script = ReadBootScript();
-    if (!script.present)
+    BootScriptOnDisk script;
+    if (!ReadSettledBootScript(script, outcome) || !script.present)
         return;
     if (!script.readable) {
         outcome.Fail(FailedStep(BootScriptPath, "read", DescribeFileError(script.readError)) +
@@ -42,23 +43,27 @@ void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
 
 Outcome RemoveLock(const Pause& pause) {
     Outcome outcome;
+    // The new password file first: with the password file gone, the boot prompt would read it.
+    DeleteBootFile(PasswordNewPath, outcome);
     DeleteBootFile(PasswordFilePath, outcome);
     DeleteBootFile(RebootProgramTarget, outcome);
     DeleteBootFile(BootProgramTarget, outcome);
     // Leftovers of an installation that was cut short would keep the folder from going.
     for (const char* leftover : {PasswordTempPath, RebootProgramTemp, BootProgramTemp})
-        ::DeleteFileA(leftover);
+        DiscardFile(leftover);
     if (!::RemoveDirectoryA(BootFolderPathLower)) {
         const DWORD error = ::GetLastError();
         // The folder stays when something else is left in it, such as an earlier version's
         // file; that is intended, and a failed deletion above has been reported already.
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
-            error != ERROR_DIR_NOT_EMPTY && !FileExists(std::string(BootFolderPathLower) + "\\*"))
+        if (JudgeFolderRemoved(error, PathAttributes(BootFolderPathLower),
+                               FolderHoldsEntries(BootFolderPathLower)) == FolderResult::Failed)
             outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPathLower, "removed",
                                     DescribeFileError(error)));
     }
     TakeOutBootScriptLine(pause, outcome);
-    DiscardFile(ScratchFilePath); // also one left read-only by an earlier run
+    // Also one left read-only by an earlier run; never the only copy of the boot script.
+    if (AnyFileExists(BootScriptPath))
+        DiscardFile(ScratchFilePath);
     return outcome;
 }
 

@@ -4,15 +4,16 @@
  * Boot-script swap, and what is on disk at each instant:
  *   1. new text written whole and flushed to the scratch file   autoexec.bat (old)
  *   2. autoexec.bat renamed to the backup                        backup (old)
- *   3. scratch file renamed to autoexec.bat                      autoexec.bat (new), backup (old)
+ *   3. scratch file renamed to autoexec.bat, and flushed         autoexec.bat (new), backup (old)
  *   4. backup deleted                                            autoexec.bat (new)
- * Renames do not copy data, so each of these names always holds a whole file. RecoverBootScript
- * puts the backup back when only the backup is there (a cut after step 2), and otherwise drops
- * the leftovers.
+ * Renames do not copy data, so each of these names always holds a whole file. The flush in
+ * step 3 puts the rename on disk before the backup's deletion can be. RecoverBootScript decides
+ * from what it finds (SwapRecovery.h).
  */
 #include "lockconfig/SafeFiles.h"
 
 #include "lockconfig/BootFiles.h"
+#include "lockconfig/SwapRecovery.h"
 #include "support/FileUtil.h"
 #include "support/Secret.h"
 
@@ -22,6 +23,18 @@ namespace {
 
 std::string BootScriptNotChanged(const std::string& reason) {
     return FailedStep(BootScriptPath, "changed", reason);
+}
+
+std::string WithWhy(std::string text, DWORD error) {
+    const std::string why = DescribeFileError(error);
+    if (!why.empty())
+        text += " (" + why + ")";
+    return text;
+}
+
+// The text of a file of any attributes, or nothing when it cannot be read.
+bool ReadAny(const char* path, std::string& bytes) {
+    return AnyFileExists(path) && ReadWholeFile(path, bytes) == NO_ERROR;
 }
 
 } // namespace
@@ -40,24 +53,78 @@ BootScriptOnDisk ReadBootScript() {
     return script;
 }
 
-void ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double seconds,
+bool ReadSettledBootScript(BootScriptOnDisk& script, Outcome& outcome) {
+    const std::string unsettled = RecoverBootScript();
+    if (!unsettled.empty()) {
+        outcome.Fail(BootScriptNotChanged(unsettled));
+        return false;
+    }
+    script = ReadBootScript();
+    return true;
+}
+
+std::string RecoverBootScript() {
+    SwapLeftovers found;
+    found.script = AnyFileExists(BootScriptPath);
+    found.backup = AnyFileExists(BootScriptBackupPath);
+    std::string scratch;
+    const bool scratchPresent = AnyFileExists(ScratchFilePath);
+    if (scratchPresent && ReadWholeFile(ScratchFilePath, scratch) != NO_ERROR) {
+        if (!found.script && !found.backup)
+            return std::string("its new text in ") + ScratchFilePath + " could not be read";
+        scratch.clear(); // another whole copy is there: treated as cut short
+    }
+    found.scratch = JudgeScratchText(scratchPresent, scratch);
+    if (found.script && found.backup) {
+        std::string script, backup;
+        found.scriptIsSwapResult = ReadAny(BootScriptPath, script) &&
+                                   ReadAny(BootScriptBackupPath, backup) &&
+                                   IsSwapResult(backup, script);
+    }
+
+    const RecoveryPlan plan = PlanSwapRecovery(found);
+    const char* putBack = plan.putBack == RecoveryPlan::PutBack::Backup    ? BootScriptBackupPath
+                          : plan.putBack == RecoveryPlan::PutBack::Scratch ? ScratchFilePath
+                                                                            : nullptr;
+    if (putBack && !::MoveFileA(putBack, BootScriptPath)) {
+        const DWORD error = ::GetLastError();
+        return WithWhy(std::string("its text is in ") + putBack + ", which could not be put back",
+                       error);
+    }
+    if (plan.deleteScratch)
+        DiscardFile(ScratchFilePath);
+    if (plan.deleteBackup)
+        DiscardFile(BootScriptBackupPath);
+    if (plan.backupKept)
+        return std::string("an earlier copy of it is in ") + BootScriptBackupPath +
+               ": keep the right one as " + BootScriptPath + " and delete the other";
+    return {};
+}
+
+bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, double seconds,
                        const Pause& pause, Outcome& outcome) {
     if (old.present && old.readOnly()) {
         outcome.Fail(BootScriptNotChanged("it is read-only"));
-        return;
+        return false;
+    }
+    // Leftovers that may hold the only copy of the boot script are put right first (callers
+    // read `old` through ReadSettledBootScript); `old` may be stale then, so this change waits.
+    if (AnyFileExists(BootScriptBackupPath) || (!old.present && AnyFileExists(ScratchFilePath))) {
+        const std::string unsettled = RecoverBootScript();
+        outcome.Fail(BootScriptNotChanged(
+            unsettled.empty() ? "an earlier change of it had been cut short; it is now put "
+                                "right, so try again"
+                              : unsettled));
+        return false;
     }
     DiscardFile(ScratchFilePath);
-    DiscardFile(BootScriptBackupPath);
 
     if (const DWORD error = WriteFileDurably(ScratchFilePath, newText)) {
-        std::string reason = "its new text could not be written to ";
-        reason += ScratchFilePath;
-        const std::string why = DescribeFileError(error);
-        if (!why.empty())
-            reason += " (" + why + ")";
-        outcome.Fail(BootScriptNotChanged(reason));
+        outcome.Fail(BootScriptNotChanged(
+            WithWhy(std::string("its new text could not be written to ") + ScratchFilePath,
+                    error)));
         DiscardFile(ScratchFilePath);
-        return;
+        return false;
     }
     if (seconds > 0)
         pause(seconds);
@@ -65,7 +132,7 @@ void ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
         const DWORD error = ::GetLastError();
         DiscardFile(ScratchFilePath);
         outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
-        return;
+        return false;
     }
     if (!::MoveFileA(ScratchFilePath, BootScriptPath)) {
         const DWORD error = ::GetLastError();
@@ -75,11 +142,14 @@ void ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
             // nothing changed. The next start of the program puts it back.
             outcome.Fail(BootScriptNotChanged(DescribeFileError(error)) + " Its old text is in " +
                          BootScriptBackupPath + ", which Quillgate puts back at its next start.");
-            return;
+            return false;
         }
         outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
-        return;
+        return false;
     }
+    // Until the new boot script's directory entry is on disk, the backup is the only copy
+    // there: on a failed flush it stays, and the next start deletes it.
+    const bool flushed = FlushFile(BootScriptPath) == NO_ERROR;
     if (old.present) {
         constexpr DWORD Kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         const DWORD attributes = old.attributes & Kept;
@@ -87,55 +157,54 @@ void ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     }
     if (seconds > 0)
         pause(seconds);
-    DiscardFile(BootScriptBackupPath);
+    if (flushed)
+        DiscardFile(BootScriptBackupPath);
+    return true;
 }
 
-void RecoverBootScript() {
-    if (AnyFileExists(BootScriptBackupPath)) {
-        if (AnyFileExists(BootScriptPath))
-            DiscardFile(BootScriptBackupPath); // the new boot script had moved in
-        else
-            ::MoveFileA(BootScriptBackupPath, BootScriptPath);
-    }
-    DiscardFile(ScratchFilePath);
+DWORD ReplaceOwnFile(const std::string& from, const std::string& target) {
+    if (const DWORD error = DeleteOwnFile(target))
+        return error;
+    if (!::MoveFileA(from.c_str(), target.c_str()))
+        return ::GetLastError();
+    return NO_ERROR;
 }
 
 DWORD WriteFileWhole(const std::string& target, const std::string& temp, const std::string& bytes) {
-    if (const DWORD error = WriteFileDurably(temp, bytes)) {
+    DiscardFile(temp);
+    DWORD error = WriteFileDurably(temp, bytes);
+    if (!error)
+        error = ReplaceOwnFile(temp, target);
+    if (error) {
         DiscardFile(temp);
         return error;
-    }
-    if (!::MoveFileA(temp.c_str(), target.c_str())) {
-        // Something is still in the way (an old file that could not be deleted): truncate and
-        // write it in place, so it holds exactly the new bytes all the same.
-        DiscardFile(temp);
-        if (const DWORD error = WriteFileDurably(target, bytes))
-            return error;
     }
     std::string check;
-    if (const DWORD error = ReadWholeFile(target, check))
-        return error;
+    if (const DWORD readError = ReadWholeFile(target, check))
+        return readError;
     const bool same = check == bytes;
     WipeString(check);
     return same ? NO_ERROR : ERROR_WRITE_FAULT;
 }
 
 DWORD CopyFileWhole(const std::string& source, const std::string& target, const std::string& temp) {
+    std::string want, have;
+    if (ReadWholeFile(source.c_str(), want) == NO_ERROR && AnyFileExists(target) &&
+        ReadWholeFile(target, have) == NO_ERROR && want == have) {
+        // The same program is there: leave it in place, so it is never missing even briefly.
+        if (PathAttributes(target) & FILE_ATTRIBUTE_READONLY)
+            ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return NO_ERROR;
+    }
     DiscardFile(temp);
     if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE)) {
         const DWORD error = ::GetLastError();
         DiscardFile(temp);
         return error;
     }
-    if (!::DeleteFileA(target.c_str())) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) {
-            DiscardFile(temp);
-            return error;
-        }
-    }
-    if (!::MoveFileA(temp.c_str(), target.c_str())) {
-        const DWORD error = ::GetLastError();
+    // CopyFile keeps the source's attributes, the read-only mark of a CD among them.
+    ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (const DWORD error = ReplaceOwnFile(temp, target)) {
         DiscardFile(temp);
         return error;
     }

@@ -37,6 +37,14 @@ enum ControlId : int {
     IdLbl233,
 };
 
+// GetVersion is what Windows 95 has; later compilers mark it deprecated for new programs.
+DWORD WindowsVersion() {
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)
+#endif
+    return ::GetVersion();
+}
+
 constexpr char StatusNotActive[] = "Not Active";
 constexpr char StatusActive[] = "Quillgate is active.";
 
@@ -195,16 +203,26 @@ void frmHome::OnApply() {
 
 void frmHome::Apply() {
     if (::SendMessageA(Opt1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        if (!WindowsRunsBootScript(WindowsVersion()))
+            ShowMessage(m_hwnd, Messages::BootScriptNotRun);
         PasswordRequest request = RequestNewPassword(m_hwnd);
         if (request.selectNo)
             SelectOption(false);
         if (!request.password.empty()) {
-            const Outcome outcome = InstallLock(request.password, m_app.Folder(), Wait);
+            Outcome outcome;
+            {
+                const ScopedFlag changing(m_changingFiles);
+                outcome = InstallLock(request.password, m_app.Folder(), Wait);
+            }
             request.password.wipe();
             FinishApply(outcome.Succeeded(), outcome.Message(), true);
         }
     } else if (::SendMessageA(Opt2, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        const Outcome outcome = RemoveLock(Wait);
+        Outcome outcome;
+        {
+            const ScopedFlag changing(m_changingFiles);
+            outcome = RemoveLock(Wait);
+        }
         FinishApply(outcome.Succeeded(), outcome.Message(), false);
     }
 }
@@ -320,6 +338,9 @@ LRESULT frmHome::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        // A shutdown in the middle of the lock's file changes could leave them half done.
+        return m_changingFiles ? FALSE : TRUE;
     default:
         break;
     }

@@ -63,6 +63,7 @@ private:
     bool m_aboutIsDefault = false; // Enter presses About while About has the focus
     bool m_applying = false;       // an Apply is running: a second one is ignored
     bool m_closePending = false;   // closed during an Apply: end once it is done
+    bool m_changingFiles = false;  // the lock's files are being changed: no shutdown now
 };
 
 } // namespace qg

@@ -3,7 +3,11 @@
  */
 #include "support/FileUtil.h"
 
+#include "support/FolderStep.h"
 #include "support/Handles.h"
+
+static_assert(qg::NoSuchPath == INVALID_FILE_ATTRIBUTES, "FolderStep.h mirrors Windows' values");
+static_assert(qg::FolderAttribute == FILE_ATTRIBUTE_DIRECTORY, "FolderStep.h mirrors Windows' values");
 
 namespace qg {
 
@@ -106,11 +110,40 @@ DWORD DeleteFileIfPresent(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NO_ERROR : error;
 }
 
+DWORD DeleteOwnFile(const std::string& path) {
+    const DWORD attributes = PathAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return NO_ERROR;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileIfPresent(path);
+}
+
 void DiscardFile(const std::string& path) {
-    if (PathAttributes(path) == INVALID_FILE_ATTRIBUTES)
-        return;
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(path.c_str());
+    (void)DeleteOwnFile(path);
+}
+
+DWORD FlushFile(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return ::GetLastError();
+    if (!::FlushFileBuffers(file.get()))
+        return ::GetLastError();
+    return NO_ERROR;
+}
+
+bool FolderHoldsEntries(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    UniqueFind find(::FindFirstFileA((path + "\\*").c_str(), &found));
+    if (!find)
+        return false;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            return true;
+    } while (::FindNextFileA(find.get(), &found));
+    return false;
 }
 
 std::string DescribeFileError(DWORD error) {

@@ -37,9 +37,18 @@ bool AnyFileExists(const std::string& path);
 // Deletes a file; a file that is not there is not a failure.
 [[nodiscard]] DWORD DeleteFileIfPresent(const std::string& path);
 
-// Deletes a leftover file of our own, clearing a read-only or hidden attribute first; a file
-// that is not there is not a failure.
+// Deletes a file of the lock's own whatever its attributes (a copy from a CD is read-only);
+// a file that is not there is not a failure.
+[[nodiscard]] DWORD DeleteOwnFile(const std::string& path);
+
+// Deletes a leftover file of our own, as DeleteOwnFile, when nothing depends on the result.
 void DiscardFile(const std::string& path);
+
+// Commits a file and its directory entry to disk (Windows 95/98 write both on a flush).
+[[nodiscard]] DWORD FlushFile(const std::string& path);
+
+// True when the folder holds any entry besides "." and "..", hidden ones included.
+bool FolderHoldsEntries(const std::string& path);
 
 // Why a file step failed, in plain words, to follow "because": "the disk is full", "another
 // program is using it", ... Empty when nothing useful is known.

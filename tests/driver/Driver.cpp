@@ -6,7 +6,9 @@
 #include "lockconfig/BootFiles.h"
 
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #ifndef QG_BIN_DIR
 #error QG_BIN_DIR must name the folder of the built programs
@@ -59,6 +61,21 @@ template <typename F> HWND Poll(double seconds, F find) {
 
 void Sleep(double seconds) {
     ::Sleep(static_cast<DWORD>(seconds * 1000));
+}
+
+bool WaitUntil(double seconds, const std::function<bool()>& condition) {
+    return Poll(seconds, [&]() -> HWND {
+        return condition() ? reinterpret_cast<HWND>(1) : nullptr;
+    }) != nullptr;
+}
+
+bool SendNow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    DWORD_PTR answer = 0;
+    const bool handled = ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
+                                               5000, &answer) != 0;
+    if (result)
+        *result = static_cast<LRESULT>(answer);
+    return handled;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -144,19 +161,32 @@ Process::~Process() {
     ::CloseHandle(m_pi.hProcess);
 }
 
-App::App(bool withRb, bool withQg) : Process(LayOut(withRb, withQg), AppFolder) {}
+App::App(const AppSetup& setup) : Process(LayOut(setup), AppFolder) {}
 
-std::string App::LayOut(bool withRb, bool withQg) {
+std::string App::LayOut(const AppSetup& setup) {
     const std::string folder = AppFolder;
     RemovePath(folder);
     ::CreateDirectoryA("c:\\qgtest", nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string bin = BinFolder();
     ::CopyFileA((bin + "\\quillgate.exe").c_str(), (folder + "\\quillgate.exe").c_str(), FALSE);
-    if (withRb)
-        ::CopyFileA((bin + "\\rb.com").c_str(), (folder + "\\rb.com").c_str(), FALSE);
-    if (withQg)
-        ::CopyFileA((bin + "\\qg.exe").c_str(), (folder + "\\qg.exe").c_str(), FALSE);
+    for (const auto& program : {std::make_pair(setup.withRb, "\\rb.com"),
+                                std::make_pair(setup.withQg, "\\qg.exe")}) {
+        if (!program.first)
+            continue;
+        const std::string target = folder + program.second;
+        ::CopyFileA((bin + program.second).c_str(), target.c_str(), FALSE);
+        if (setup.readOnlyPrograms)
+            ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    // Wine reads the version it reports from here when the program starts.
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quillgate.exe", 0,
+                          nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set the Windows version for quillgate.exe");
+    ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(setup.windows),
+                     static_cast<DWORD>(std::strlen(setup.windows) + 1));
+    ::RegCloseKey(key);
     return "\"" + folder + "\\quillgate.exe\"";
 }
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,18 +52,27 @@ private:
     PROCESS_INFORMATION m_pi = {};
 };
 
+// How quillgate.exe is laid out and started.
+struct AppSetup {
+    bool withRb = true;
+    bool withQg = true;
+    bool readOnlyPrograms = false; // qg.exe and rb.com read-only, as copied from a CD
+    // The Windows that Wine reports to the program: the lock is for Windows 95/98.
+    const char* windows = "win98";
+};
+
 // quillgate.exe started from an application folder of the test's own.
 class App : public Process {
 public:
     // Lays out c:\qgtest\app with quillgate.exe and the chosen DOS-side programs, and starts it.
-    explicit App(bool withRb = true, bool withQg = true);
+    explicit App(const AppSetup& setup = AppSetup());
 
     std::string Folder() const { return AppFolder; }
 
 private:
     static constexpr char AppFolder[] = "c:\\qgtest\\app";
     // Lays out the folder; returns the command line that starts the program there.
-    static std::string LayOut(bool withRb, bool withQg);
+    static std::string LayOut(const AppSetup& setup);
 };
 
 std::string Text(HWND window);
@@ -88,5 +98,9 @@ bool AnswerInputBox(const App& app, const std::string& prompt, const std::string
                     bool cancel = false);
 
 void Sleep(double seconds);
+// Polls `condition` until it holds (true) or `seconds` have passed (false).
+bool WaitUntil(double seconds, const std::function<bool()>& condition);
+// Sends the message and waits for the window to handle it; false when it did not in 5 s.
+bool SendNow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr);
 
 } // namespace qgtest

@@ -47,11 +47,13 @@ inline HomeState ReadHome(HWND home) {
 inline void ExpectMessage(App& app, const char* title, const std::string& text, const char* icon) {
     HWND box = app.WaitMessageBox();
     ASSERT_NE(box, nullptr) << "no message box for: " << text;
-    Sleep(0.3); // let it paint before its icon is compared
     const MessageBoxInfo info = ReadMessageBox(box);
     EXPECT_EQ(info.title, title);
     EXPECT_EQ(info.text, text);
-    EXPECT_EQ(MessageBoxIcon(box), icon);
+    // The icon is compared as it is painted, which comes a moment after the box shows.
+    std::string shown;
+    WaitUntil(5, [&] { return !(shown = MessageBoxIcon(box)).empty(); });
+    EXPECT_EQ(shown, icon) << text;
     PressOk(box);
 }
 
@@ -95,11 +97,15 @@ inline void ExpectBootFolderFilled(const App& app, const std::string& password) 
     EXPECT_TRUE(present);
     for (const char* name : {"\\qg.exe", "\\rb.com"}) {
         const std::string source = ReadFileBytes(app.Folder() + name);
+        const std::string copy = std::string("c:\\qg_data") + name;
         EXPECT_FALSE(source.empty()) << name;
-        EXPECT_EQ(ReadFileBytes(std::string("c:\\qg_data") + name), source) << name;
+        EXPECT_EQ(ReadFileBytes(copy), source) << name;
+        // Writable, even when the program's own files came read-only from a CD.
+        EXPECT_FALSE(::GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY) << name;
     }
-    for (const char* leftover : {qg::PasswordTempPath, qg::BootProgramTemp, qg::RebootProgramTemp,
-                                 qg::ScratchFilePath, qg::BootScriptBackupPath})
+    for (const char* leftover : {qg::PasswordTempPath, qg::PasswordNewPath, qg::BootProgramTemp,
+                                 qg::RebootProgramTemp, qg::ScratchFilePath,
+                                 qg::BootScriptBackupPath})
         EXPECT_FALSE(PathPresent(leftover)) << leftover;
 }
 

@@ -1,7 +1,8 @@
 /*
  * Crash safety: the program is killed at moments spread over an installation and a removal,
  * pauses included, then started again. Drive C: must hold the old or the new boot script whole,
- * and each boot-folder file absent, old or new, never a mix. QG_CRASH_RUNS sets the number of
+ * and each boot-folder file absent, old or new, never a mix. Over a change of password, the
+ * password that the boot prompt reads is the old or the new one at every kill, never missing. QG_CRASH_RUNS sets the number of
  * kills of each action (20 by default), QG_CRASH_SEED the jitter of the moments (tests/crash.sh).
  */
 #include "tests/e2e/E2eCommon.h"
@@ -61,12 +62,20 @@ FileState ReadState(const std::string& path) {
     return state;
 }
 
+// The password that the boot prompt reads: the password file or, while that is missing for an
+// instant of a change (Windows 95/98 cannot rename over it), the new one beside it.
+FileState PromptPassword() {
+    const FileState file = ReadState(qg::PasswordFilePath);
+    return file.present ? file : ReadState(qg::PasswordNewPath);
+}
+
 struct CrashCase {
     const char* name;
     std::function<void()> layOut;                  // the state before the action
     std::function<bool(App&, HWND)> start;         // starts the action; the clock runs from here
     std::function<void(const App&)> checkDone;     // the state after the uncut action
     std::vector<const char*> files;                // each absent, old or new, never a mix
+    bool passwordKept;                             // the prompt's password never missing
 };
 
 // Runs the action once uncut to measure it and to see the new state, then kills it at each
@@ -77,6 +86,7 @@ void RunCrashes(const CrashCase& c) {
         std::vector<FileState> states{ReadState("c:\\autoexec.bat")};
         for (const std::string& path : paths)
             states.push_back(ReadState(path));
+        states.push_back(PromptPassword());
         return states;
     };
     c.layOut();
@@ -126,6 +136,13 @@ void RunCrashes(const CrashCase& c) {
             EXPECT_TRUE(!file.present || file == before[i + 1] || file == after[i + 1])
                 << when << ": " << paths[i] << " holds " << file.bytes.size() << " bytes";
         }
+        const FileState& password = now.back();
+        if (c.passwordKept) {
+            EXPECT_TRUE(password.present && (password == before.back() || password == after.back()))
+                << when << ": the boot prompt would find "
+                << (password.present ? std::to_string(password.bytes.size()) + " bytes"
+                                     : std::string("no password"));
+        }
         for (const char* leftover : {"c:\\autotemp", "c:\\autoexec.qgb"})
             EXPECT_FALSE(PathPresent(leftover)) << when << ": " << leftover;
         ++seen[now == before ? 0 : now == after ? 1 : 2];
@@ -155,7 +172,8 @@ TEST_F(E2eCrash, KilledInstallationLeavesWholeFiles) {
                     EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), LongBootScript() + Line + "\r\n");
                     ExpectBootFolderFilled(app, "New1");
                 },
-                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"}});
+                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
+                true});
 }
 
 TEST_F(E2eCrash, KilledRemovalLeavesWholeFiles) {
@@ -176,5 +194,6 @@ TEST_F(E2eCrash, KilledRemovalLeavesWholeFiles) {
                     EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), removed);
                     EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
                 },
-                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"}});
+                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
+                false});
 }

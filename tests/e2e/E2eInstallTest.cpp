@@ -94,33 +94,34 @@ TEST_F(E2eInstall, InstallationOfTheBootScriptAndFolder) {
 
 TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
     // Each obstacle is met, reported, and the window stays open; once it is out of the way, a
-    // second Apply finishes the installation.
+    // second Apply finishes the installation. Without the boot-script line nothing is written.
     const std::string script = "@echo off\r\n";
+    const std::string notOn = std::string("\r\n\r\n") + qg::LockNotSwitchedOn;
     const struct {
         const char* name;
         const char* file;     // the file in the way
         DWORD share;          // held open with this sharing; ~0u: made read-only instead
+        bool installedBefore; // an earlier installation's boot folder
         std::string message;
-        const char* status;   // on the home window afterwards
+        bool lockOn;          // the line is in the boot script afterwards
     } cases[] = {
-        {"program in use", "c:\\Qg_Data\\qg.exe", FILE_SHARE_READ,
+        {"program in use", "c:\\Qg_Data\\qg.exe", FILE_SHARE_READ, true,
          "c:\\qg_data\\qg.exe could not be copied from c:\\qgtest\\app\\qg.exe because another "
          "program is using it.",
-         "Quillgate is active."},
-        {"read-only program", "c:\\Qg_Data\\rb.com", ~0u,
-         "c:\\qg_data\\rb.com could not be copied from c:\\qgtest\\app\\rb.com because access to "
-         "it was denied (it may be read-only).",
-         "Quillgate is active."},
-        {"read-only boot script", "c:\\autoexec.bat", ~0u,
-         "c:\\autoexec.bat could not be changed because it is read-only.", "Not Active"},
-        {"boot script in use", "c:\\autoexec.bat", 0,
+         true},
+        {"read-only boot script", "c:\\autoexec.bat", ~0u, true,
+         "c:\\autoexec.bat could not be changed because it is read-only." + notOn, false},
+        {"read-only boot script, first installation", "c:\\autoexec.bat", ~0u, false,
+         "c:\\autoexec.bat could not be changed because it is read-only." + notOn, false},
+        {"boot script in use", "c:\\autoexec.bat", 0, true,
          "c:\\autoexec.bat could not be read because another program is using it. The line "
-         "c:\\Qg_Data\\qg.exe was not added to it.",
-         "Not Active"},
+         "c:\\Qg_Data\\qg.exe was not added to it." + notOn,
+         false},
     };
     for (const auto& c : cases) {
         WriteFileBytes("c:\\autoexec.bat", script);
-        LayOutInstalledFolder("OldPass9");
+        if (c.installedBefore)
+            LayOutInstalledFolder("OldPass9");
         const std::string held = ReadFileBytes(c.file);
         HANDLE handle = INVALID_HANDLE_VALUE;
         if (c.share == ~0u)
@@ -134,14 +135,26 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
         ASSERT_NE(home, nullptr) << c.name;
         ASSERT_TRUE(ApplyYes(app, home, "NewPass1")) << c.name;
         ExpectMessage(app, qg::Messages::SettingsNotSaved, NotSaved + c.message);
-        Sleep(0.5);
-        EXPECT_TRUE(app.Running()) << c.name;
+        EXPECT_FALSE(app.WaitExit(0.5)) << c.name;
         EXPECT_TRUE(::IsWindowVisible(home)) << c.name;
-        EXPECT_EQ(ReadHome(home).status, c.status) << c.name;
-        // The steps that could run did; nothing half-done is left behind.
-        EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("NewPass1")) << c.name;
-        for (const char* leftover : {"c:\\qg_data\\vhod.new", "c:\\qg_data\\qg.new",
-                                     "c:\\qg_data\\rb.new", "c:\\autotemp", "c:\\autoexec.qgb"})
+        // The window shows what is on disk once the report is closed.
+        const char* status = c.lockOn ? "Quillgate is active." : "Not Active";
+        EXPECT_TRUE(WaitUntil(5, [&] { return ReadHome(home).status == status; }))
+            << c.name << ": " << ReadHome(home).status;
+        if (c.lockOn) {
+            EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("NewPass1"))
+                << c.name;
+        } else if (c.installedBefore) {
+            // Nothing of the new password reached the disk; the old folder is as it was.
+            EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("OldPass9"))
+                << c.name;
+            EXPECT_EQ(ReadFileBytes("c:\\qg_data\\rb.com"), "old rb") << c.name;
+        } else {
+            EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;
+        }
+        for (const char* leftover : {"c:\\qg_data\\vhod.tmp", "c:\\qg_data\\vhod.new",
+                                     "c:\\qg_data\\qg.new", "c:\\qg_data\\rb.new", "c:\\autotemp",
+                                     "c:\\autoexec.qgb"})
             EXPECT_FALSE(PathPresent(leftover)) << c.name << ": " << leftover;
 
         if (handle != INVALID_HANDLE_VALUE)
@@ -153,6 +166,101 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
         EXPECT_TRUE(app.WaitExit(15)) << c.name;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script + Line + "\r\n") << c.name;
         ExpectBootFolderFilled(app, "NewPass2");
+        CleanDriveC();
+    }
+}
+
+TEST_F(E2eInstall, ReadOnlyProgramFilesInstallChangeAndRemove) {
+    // Copied from a CD, the program's own qg.exe and rb.com are read-only; their copies in the
+    // boot folder are made writable, so a change of password and the removal replace and
+    // delete them.
+    const AppSetup fromCd{true, true, true};
+    for (const char* password : {"First1", "Second2"}) {
+        App app(fromCd);
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << password;
+        ASSERT_TRUE(ApplyYes(app, home, password)) << password;
+        ExpectMessage(app, qg::Messages::SettingsSaved);
+        EXPECT_TRUE(app.WaitExit(15)) << password;
+        ExpectBootFolderFilled(app, password);
+    }
+    App app(fromCd);
+    HWND home = OpenHome(app);
+    ASSERT_NE(home, nullptr);
+    ApplyNo(home);
+    ExpectMessage(app, qg::Messages::SettingsSaved);
+    EXPECT_TRUE(app.WaitExit(15));
+    EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
+    EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "\r\n");
+}
+
+TEST_F(E2eInstall, WindowsThatSkipsTheBootScriptIsToldSo) {
+    // Windows ME and the NT family never run the line; the owner is told before the password
+    // is asked for, and the lock is still installed for a DOS or Windows 98 on the same drive.
+    const struct {
+        const char* windows;
+        bool notice;
+    } cases[] = {{"win98", false}, {"winme", true}, {"winxp", true}};
+    for (const auto& c : cases) {
+        App app({true, true, false, c.windows});
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << c.windows;
+        Click(Child(home, "Yes"));
+        Click(Child(home, "&Apply"));
+        if (c.notice)
+            ExpectMessage(app, qg::Messages::BootScriptNotRun);
+        ASSERT_NE(WaitInputBox(app, FirstPrompt), nullptr) << c.windows;
+        EXPECT_EQ(app.WaitMessageBox(0), nullptr) << c.windows; // no other box
+        ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "Both9")) << c.windows;
+        ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "Both9")) << c.windows;
+        ExpectMessage(app, qg::Messages::SettingsSaved);
+        EXPECT_TRUE(app.WaitExit(15)) << c.windows;
+        EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), std::string(Line) + "\r\n") << c.windows;
+        ExpectBootFolderFilled(app, "Both9");
+        CleanDriveC();
+    }
+}
+
+TEST_F(E2eInstall, ShutdownIsRefusedWhileFilesChange) {
+    // Windows asks each program before it shuts down or logs off. While an Apply changes the
+    // lock's files the answer is no, and the Apply finishes; before and after it is yes.
+    const struct {
+        const char* name;
+        bool install;       // a change of password, else the removal
+        const char* during; // there only while the files change, inside a pause
+    } cases[] = {
+        {"change of password", true, qg::PasswordNewPath},
+        {"removal", false, qg::ScratchFilePath},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes("c:\\autoexec.bat", std::string(Line) + "\r\n");
+        LayOutInstalledFolder("OldPass9");
+        App app;
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << c.name;
+        LRESULT answer = 0;
+        ASSERT_TRUE(SendNow(home, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer)) << c.name;
+        EXPECT_NE(answer, 0) << c.name << ": refused before the Apply";
+        if (c.install) {
+            ASSERT_TRUE(ApplyYes(app, home, "NewPass1")) << c.name;
+        } else {
+            ApplyNo(home);
+        }
+        ASSERT_TRUE(WaitUntil(10, [&] { return PathPresent(c.during); })) << c.name;
+        ASSERT_TRUE(SendNow(home, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer)) << c.name;
+        EXPECT_EQ(answer, 0) << c.name << ": allowed while the files change";
+        EXPECT_TRUE(PathPresent(c.during)) << c.name << ": asked too late to tell";
+        HWND saved = app.WaitMessageBox(15);
+        ASSERT_NE(saved, nullptr) << c.name;
+        EXPECT_EQ(ReadMessageBox(saved).text, Saved) << c.name;
+        ASSERT_TRUE(SendNow(home, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer)) << c.name;
+        EXPECT_NE(answer, 0) << c.name << ": refused once the files are done";
+        PressOk(saved);
+        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        if (c.install)
+            ExpectBootFolderFilled(app, "NewPass1");
+        else
+            EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;
         CleanDriveC();
     }
 }

@@ -99,8 +99,7 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
         const std::string status = ReadHome(home).status;
         ApplyNo(home);
         ExpectMessage(app, qg::Messages::SettingsNotSaved, NotSaved + c.message);
-        Sleep(0.5);
-        EXPECT_TRUE(app.Running()) << c.name;
+        EXPECT_FALSE(app.WaitExit(0.5)) << c.name;
         EXPECT_EQ(ReadHome(home).status, status) << c.name;
         ::CloseHandle(held);
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script) << c.name;
@@ -130,7 +129,7 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
     } cases[] = {
         {"second Apply", "&Apply", true},
         {"About", "Ab&out", false},
-        {"Alt+F4", nullptr, false},
+        {"close command (Alt+F4)", nullptr, false},
     };
     for (const auto& c : cases) {
         WriteFileBytes("c:\\autoexec.bat", script);
@@ -145,11 +144,13 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
         HWND home = OpenHome(app);
         ASSERT_NE(home, nullptr) << c.name;
         ApplyNo(home);
-        Sleep(0.3); // inside the first 0.5-second pause
+        // The scratch file is there only during the first pause: each click is handled then.
+        ASSERT_TRUE(WaitUntil(10, [] { return PathPresent("c:\\autotemp"); })) << c.name;
         if (c.button)
-            Click(Child(home, c.button));
+            EXPECT_TRUE(SendNow(Child(home, c.button), BM_CLICK, 0, 0)) << c.name;
         else
-            ::PostMessageA(home, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+            EXPECT_TRUE(SendNow(home, WM_SYSCOMMAND, SC_CLOSE, 0)) << c.name;
+        EXPECT_TRUE(PathPresent("c:\\autotemp")) << c.name << ": handled after the pause";
         HWND box = app.WaitMessageBox();
         ASSERT_NE(box, nullptr) << c.name;
         EXPECT_EQ(ReadMessageBox(box).text, c.held ? NotSaved + std::string(
@@ -160,8 +161,7 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
         EXPECT_EQ(app.WaitWindow("About Quillgate", 0.2), nullptr) << c.name;
         PressOk(box);
         // Wine takes a moment to close a box; then no other may follow.
-        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
-            Sleep(0.1);
+        EXPECT_TRUE(WaitUntil(10, [box] { return !::IsWindow(box); })) << c.name;
         EXPECT_EQ(app.WaitMessageBox(2.0), nullptr) << c.name;
         if (held != INVALID_HANDLE_VALUE) {
             EXPECT_TRUE(app.Running()) << c.name;

@@ -222,7 +222,7 @@ TEST_F(E2e, MissingProgramFilesGiveOneMessageAndEnd) {
         bool rb, qg;
     } cases[] = {{false, true}, {true, false}, {false, false}};
     for (const auto& c : cases) {
-        App app(c.rb, c.qg);
+        App app({c.rb, c.qg});
         HWND box = app.WaitMessageBox();
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(app.VisibleWindows().size(), 1u); // no other window ever shown
@@ -386,9 +386,10 @@ TEST_F(E2e, RefusedPasswordsChangeNothing) {
         } else {
             EXPECT_EQ(app.WaitMessageBox(1.0), nullptr) << which;
         }
-        Sleep(0.3);
         EXPECT_TRUE(app.Running()) << which;
-        // No box of this Apply is left open: only the home window shows.
+        // No box of this Apply is left open: only the home window shows (Wine takes a moment
+        // to take a closed box off the screen).
+        WaitUntil(5, [&] { return app.VisibleWindows().size() == 1; });
         const auto windows = app.VisibleWindows();
         EXPECT_EQ(windows.size(), 1u) << which;
         if (HWND stray = windows.size() > 1 ? app.WaitMessageBox(0.1) : nullptr)
@@ -489,8 +490,7 @@ TEST_F(E2e, AboutDisablesHomeAndOkActivatesItAgain) {
         Click(Child(home, "Ab&out"));
         HWND about = app.WaitWindow("About Quillgate");
         ASSERT_NE(about, nullptr) << c.how;
-        Sleep(0.3);
-        EXPECT_FALSE(Enabled(home)) << c.how;
+        EXPECT_TRUE(WaitUntil(5, [home] { return !Enabled(home); })) << c.how;
         EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST) << c.how;
         EXPECT_NE(::GetWindow(about, GW_OWNER), home) << c.how;
         // A boot script written meanwhile shows once the home window is active again.
@@ -505,7 +505,10 @@ TEST_F(E2e, AboutDisablesHomeAndOkActivatesItAgain) {
             PressKey(ok, VK_ESCAPE);
         else
             ::PostMessageA(about, WM_SYSKEYDOWN, VK_F4, 0x20000001);
-        Sleep(0.6);
+        EXPECT_TRUE(WaitUntil(5, [&] {
+            return !::IsWindowVisible(about) && Enabled(home) &&
+                   ReadHome(home).status == "Quillgate is active.";
+        })) << c.how;
         EXPECT_FALSE(::IsWindowVisible(about)) << c.how;
         EXPECT_TRUE(Enabled(home)) << c.how;
         EXPECT_EQ(ReadHome(home).status, "Quillgate is active.") << c.how;

@@ -1,7 +1,9 @@
 /*
- * Boot-script text handling: the status scan, adding the line and taking it out.
+ * Boot-script text handling: the status scan, adding the line and taking it out; which Windows
+ * runs it; and what recovery makes of what a cut-short swap left.
  */
 #include "lockconfig/BootScript.h"
+#include "lockconfig/SwapRecovery.h"
 
 #include <gtest/gtest.h>
 
@@ -84,4 +86,85 @@ TEST(BootScript, InstallThenRemoveAddsOneEmptyLastLine) {
     const auto removed = qg::WithoutBootScriptLine(qg::WithBootScriptLine(original));
     ASSERT_TRUE(removed.has_value());
     EXPECT_EQ(*removed, original + "\r\n");
+}
+
+TEST(BootScript, OnlyWindows95And98RunTheBootScript) {
+    // What GetVersion returns: major, minor, then the top bit set outside the NT family.
+    struct Case {
+        const char* system;
+        std::uint32_t version;
+        bool runs;
+    };
+    const Case cases[] = {
+        {"Windows 95", 0xC3B60004u, true},  {"Windows 98", 0xC1F80A04u, true},
+        {"Windows 98 SE", 0xC8AE0A04u, true}, {"Windows ME", 0xC0005A04u, false},
+        {"Windows NT 4", 0x05650004u, false}, {"Windows 2000", 0x08930005u, false},
+        {"Windows XP", 0x0A280105u, false},   {"Windows 10", 0x4A61000Au, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qg::WindowsRunsBootScript(c.version), c.runs) << c.system;
+}
+
+TEST(BootScript, RecoveryNeverDeletesTheLastWholeCopy) {
+    using qg::RecoveryPlan;
+    using qg::ScratchText;
+    using PutBack = RecoveryPlan::PutBack;
+    constexpr auto Absent = ScratchText::Absent, Partial = ScratchText::Partial,
+                   Whole = ScratchText::Whole;
+    struct Case {
+        bool script, backup;
+        ScratchText scratch;
+        bool swapResult; // the boot script is the backup's text after a swap
+        RecoveryPlan plan;  // put back, delete backup, delete scratch, backup kept
+    };
+    const Case cases[] = {
+        {false, false, Absent, false, {PutBack::Nothing, false, false, false}},
+        {false, false, Partial, false, {PutBack::Nothing, false, true, false}},
+        {false, false, Whole, false, {PutBack::Scratch, false, false, false}},
+        {false, true, Absent, false, {PutBack::Backup, false, false, false}},
+        {false, true, Partial, false, {PutBack::Backup, false, true, false}},
+        {false, true, Whole, false, {PutBack::Backup, false, true, false}},
+        {true, false, Absent, false, {PutBack::Nothing, false, false, false}},
+        {true, false, Partial, false, {PutBack::Nothing, false, true, false}},
+        {true, false, Whole, false, {PutBack::Nothing, false, true, false}},
+        {true, true, Absent, true, {PutBack::Nothing, true, false, false}},
+        {true, true, Whole, true, {PutBack::Nothing, true, true, false}},
+        {true, true, Absent, false, {PutBack::Nothing, false, false, true}},
+        {true, true, Partial, false, {PutBack::Nothing, false, true, true}},
+    };
+    for (const Case& c : cases) {
+        const RecoveryPlan plan = qg::PlanSwapRecovery({c.script, c.backup, c.scratch, c.swapResult});
+        EXPECT_TRUE(plan == c.plan) << "script " << c.script << ", backup " << c.backup
+                                    << ", scratch " << int(c.scratch) << ", swap result "
+                                    << c.swapResult;
+    }
+}
+
+TEST(BootScript, ScratchTextAndSwapResultsAsTheSwapWritesThem) {
+    const struct {
+        const char* bytes;
+        qg::ScratchText judged;
+    } scratches[] = {
+        {"", qg::ScratchText::Partial},
+        {"@echo off\r\nc:\\Qg_Da", qg::ScratchText::Partial},
+        {"@echo off\r", qg::ScratchText::Partial},
+        {"@echo off\r\nc:\\Qg_Data\\qg.exe\r\n", qg::ScratchText::Whole},
+        {"@echo off\r\n\x1a junk", qg::ScratchText::Whole},
+    };
+    for (const auto& c : scratches)
+        EXPECT_EQ(qg::JudgeScratchText(true, c.bytes), c.judged) << c.bytes;
+    EXPECT_EQ(qg::JudgeScratchText(false, ""), qg::ScratchText::Absent);
+
+    const std::string old = "@echo off\r\nwin";
+    const struct {
+        std::string backup, script;
+        bool result;
+    } swaps[] = {
+        {old, qg::WithBootScriptLine(old), true},
+        {qg::WithBootScriptLine(old), "@echo off\r\nwin\r\n\r\n", true},
+        {old, old, false},                   // not a swap's work
+        {old, "c:\\Qg_Data\\qg.exe\r\n", false}, // the line alone, the old lines lost
+    };
+    for (const auto& c : swaps)
+        EXPECT_EQ(qg::IsSwapResult(c.backup, c.script), c.result) << c.script;
 }

@@ -1,7 +1,9 @@
 /*
- * The presence tests on real files of the Wine drive C:.
+ * The presence tests on real files of the Wine drive C:, and how a folder step is judged by
+ * what each system leaves on disk.
  */
 #include "support/FileUtil.h"
+#include "support/FolderStep.h"
 #include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
@@ -89,4 +91,42 @@ TEST_F(FileUtil, WriteFileDurablyReplacesLongerContent) {
     std::string bytes;
     ASSERT_EQ(qg::ReadWholeFile(path, bytes), 0u);
     EXPECT_EQ(bytes, "xy");
+}
+
+TEST(FolderStep, JudgedByTheDiskNotTheErrorCode) {
+    // The same situation as each system reports it: Windows 95/98 may pass on DOS's "access
+    // denied" where NT and Wine say "already exists" or "not empty".
+    constexpr DWORD Folder = FILE_ATTRIBUTE_DIRECTORY, Hidden = FILE_ATTRIBUTE_HIDDEN;
+    constexpr DWORD Missing = INVALID_FILE_ATTRIBUTES;
+    using R = qg::FolderResult;
+    struct Case {
+        const char* situation;
+        const char* system;
+        DWORD error;
+        DWORD attributes; // after the call
+        bool holdsEntries;
+        R created, removed;
+    };
+    const Case cases[] = {
+        {"done", "any", 0, Folder, false, R::Done, R::Done},
+        {"folder there", "NT, Wine", ERROR_ALREADY_EXISTS, Folder, false, R::Done, R::Failed},
+        {"folder there", "Windows 98", ERROR_ACCESS_DENIED, Folder, false, R::Done, R::Failed},
+        {"hidden folder there", "Windows 98", ERROR_ACCESS_DENIED, Folder | Hidden, false,
+         R::Done, R::Failed},
+        {"leftover hidden file", "NT, Wine", ERROR_DIR_NOT_EMPTY, Folder, true, R::Done,
+         R::LeftInPlace},
+        {"leftover hidden file", "Windows 98", ERROR_ACCESS_DENIED, Folder, true, R::Done,
+         R::LeftInPlace},
+        {"missing path", "any", ERROR_PATH_NOT_FOUND, Missing, false, R::Failed, R::Done},
+        {"denied, nothing made", "Windows 98", ERROR_ACCESS_DENIED, Missing, false, R::Failed,
+         R::Done},
+        {"a file of that name", "any", ERROR_ALREADY_EXISTS, FILE_ATTRIBUTE_ARCHIVE, false,
+         R::Failed, R::Done},
+    };
+    for (const Case& c : cases) {
+        const std::string which = std::string(c.situation) + " (" + c.system + ")";
+        EXPECT_EQ(qg::JudgeFolderCreated(c.error, c.attributes), c.created) << which;
+        EXPECT_EQ(qg::JudgeFolderRemoved(c.error, c.attributes, c.holdsEntries), c.removed)
+            << which;
+    }
 }

@@ -19,11 +19,6 @@ namespace {
 
 const std::string Folder = "c:\\qgunit_safe";
 
-bool UnderWine() {
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
 const qg::Pause NoPause = [](double) { ADD_FAILURE() << "no pause was asked for"; };
 
 void Put(const std::string& path, const std::string& bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
@@ -50,7 +45,8 @@ protected:
              {std::string(qg::BootScriptPath), std::string(qg::ScratchFilePath),
               std::string(qg::BootScriptBackupPath), Folder + "\\target", Folder + "\\temp",
               Folder + "\\source", Folder + "\\rb.com", Folder + "\\qg.exe",
-              std::string(qg::PasswordFilePath), std::string(qg::BootProgramTarget),
+              std::string(qg::PasswordFilePath), std::string(qg::PasswordNewPath),
+              std::string(qg::PasswordTempPath), std::string(qg::BootProgramTarget),
               std::string(qg::RebootProgramTarget)})
             qg::DiscardFile(path);
         ::RemoveDirectoryA(qg::BootFolderPath);
@@ -65,13 +61,23 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
         const char* name;
         const char *script, *backup, *scratch; // nullptr: absent
         const char* expected;                  // the boot script afterwards
+        const char* backupAfter;               // the backup afterwards
+        bool settled;                          // nothing holds the next change back
     };
     const Case cases[] = {
-        {"cut after the old one moved aside", nullptr, "old\r\n", "new\r\n", "old\r\n"},
-        {"cut after the new one moved in", "new\r\n", "old\r\n", nullptr, "new\r\n"},
-        {"cut while the new text was written", "old\r\n", nullptr, "ne", "old\r\n"},
-        {"nothing cut short", "old\r\n", nullptr, nullptr, "old\r\n"},
-        {"no boot script at all", nullptr, nullptr, "new\r\n", "<absent>"},
+        {"cut after the old one moved aside", nullptr, "old\r\n", "new\r\n", "old\r\n",
+         "<absent>", true},
+        {"cut after the new one moved in", "old\r\nc:\\Qg_Data\\qg.exe\r\n", "old\r\n", nullptr,
+         "old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
+        {"cut while the new text was written", "old\r\n", nullptr, "ne", "old\r\n", "<absent>",
+         true},
+        {"nothing cut short", "old\r\n", nullptr, nullptr, "old\r\n", "<absent>", true},
+        {"cut while written, no boot script before", nullptr, nullptr, "c:\\Qg", "<absent>",
+         "<absent>", true},
+        {"only the flushed new text kept by a power cut", nullptr, nullptr, "new\r\n", "new\r\n",
+         "<absent>", true},
+        {"a backup unlike the boot script", "other\r\n", "old\r\n", nullptr, "other\r\n",
+         "old\r\n", false},
     };
     for (const Case& c : cases) {
         Clear();
@@ -81,11 +87,30 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
             Put(qg::BootScriptBackupPath, c.backup, FILE_ATTRIBUTE_HIDDEN);
         if (c.scratch)
             Put(qg::ScratchFilePath, c.scratch, FILE_ATTRIBUTE_READONLY);
-        qg::RecoverBootScript();
+        EXPECT_EQ(qg::RecoverBootScript().empty(), c.settled) << c.name;
         EXPECT_EQ(Bytes(qg::BootScriptPath), c.expected) << c.name;
-        EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "<absent>") << c.name;
+        EXPECT_EQ(Bytes(qg::BootScriptBackupPath), c.backupAfter) << c.name;
         EXPECT_EQ(Bytes(qg::ScratchFilePath), "<absent>") << c.name;
     }
+}
+
+TEST_F(SafeFiles, FailedRestoreIsReportedAndHoldsChangesBack) {
+    // Something in the boot script's place keeps the backup from going back: the backup stays,
+    // and no change may write a boot script that would take its place.
+    Put(qg::BootScriptBackupPath, "old\r\n");
+    ASSERT_TRUE(::CreateDirectoryA(qg::BootScriptPath, nullptr));
+    const std::string reason = qg::RecoverBootScript();
+    EXPECT_NE(reason.find(qg::BootScriptBackupPath), std::string::npos) << reason;
+    qg::Outcome outcome;
+    EXPECT_FALSE(qg::ReplaceBootScript(qg::ReadBootScript(), "c:\\Qg_Data\\qg.exe\r\n", 0,
+                                       NoPause, outcome));
+    ASSERT_EQ(outcome.Failures().size(), 1u);
+    EXPECT_EQ(outcome.Failures()[0], "c:\\autoexec.bat could not be changed because " + reason + ".");
+    EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "old\r\n");
+    ::RemoveDirectoryA(qg::BootScriptPath);
+    EXPECT_EQ(qg::RecoverBootScript(), "");
+    EXPECT_EQ(Bytes(qg::BootScriptPath), "old\r\n");
+    EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "<absent>");
 }
 
 TEST_F(SafeFiles, SwapKeepsAttributesAndRefusesReadOnly) {
@@ -104,12 +129,14 @@ TEST_F(SafeFiles, SwapKeepsAttributesAndRefusesReadOnly) {
     };
     for (const Case& c : cases) {
         Clear();
-        if (c.attributes)
+        if (c.attributes) {
             Put(qg::BootScriptPath, "old\r\n", c.attributes);
-        Put(qg::ScratchFilePath, "leftover junk\r\n", FILE_ATTRIBUTE_READONLY);
+            // An old scratch file beside a boot script is a leftover: it goes.
+            Put(qg::ScratchFilePath, "leftover junk\r\n", FILE_ATTRIBUTE_READONLY);
+        }
         const qg::BootScriptOnDisk old = qg::ReadBootScript();
         qg::Outcome outcome;
-        qg::ReplaceBootScript(old, "new\r\n", 0, NoPause, outcome);
+        EXPECT_EQ(qg::ReplaceBootScript(old, "new\r\n", 0, NoPause, outcome), c.replaced) << c.name;
         EXPECT_EQ(outcome.Succeeded(), c.replaced) << c.name;
         EXPECT_EQ(Bytes(qg::BootScriptPath), c.replaced ? "new\r\n" : "old\r\n") << c.name;
         if (c.failure) {
@@ -147,33 +174,50 @@ TEST_F(SafeFiles, WholeWritesAndCopiesMeetingObstacles) {
     struct Case {
         const char* name;
         const char* before; // the target, nullptr: absent
-        DWORD attributes;
+        DWORD attributes;   // the target's
+        DWORD share;        // the target held open with this sharing; ~0u: not held
         bool copy;          // CopyFileWhole from the source, else WriteFileWhole
-        DWORD error;        // what it returns on Windows: a hidden or read-only target is refused
-        bool wineWrites;    // Wine, running as root, truncates and writes such a file all the same
+        DWORD error;
     };
+    // The lock's own files are replaced whatever their attributes; the result is writable.
     const Case cases[] = {
-        {"write, no target", nullptr, FILE_ATTRIBUTE_NORMAL, false, 0, false},
-        {"write over a longer file", "0123456789abcde", FILE_ATTRIBUTE_NORMAL, false, 0, false},
-        {"write over a hidden file", "0123456789abcde", FILE_ATTRIBUTE_HIDDEN, false,
-         ERROR_ACCESS_DENIED, true},
-        {"write over a read-only file", "0123456789abcde", FILE_ATTRIBUTE_READONLY, false,
-         ERROR_ACCESS_DENIED, true},
-        {"copy, no target", nullptr, FILE_ATTRIBUTE_NORMAL, true, 0, false},
-        {"copy over an old copy", "old program, longer", FILE_ATTRIBUTE_NORMAL, true, 0, false},
-        {"copy over a read-only copy", "old program", FILE_ATTRIBUTE_READONLY, true,
-         ERROR_ACCESS_DENIED, false},
+        {"write, no target", nullptr, FILE_ATTRIBUTE_NORMAL, ~0u, false, 0},
+        {"write over a longer file", "0123456789abcde", FILE_ATTRIBUTE_NORMAL, ~0u, false, 0},
+        {"write over a hidden file", "0123456789abcde", FILE_ATTRIBUTE_HIDDEN, ~0u, false, 0},
+        {"write over a read-only file", "0123456789abcde", FILE_ATTRIBUTE_READONLY, ~0u, false, 0},
+        {"write over a file in use", "0123456789abcde", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ,
+         false, ERROR_SHARING_VIOLATION},
+        {"copy, no target", nullptr, FILE_ATTRIBUTE_NORMAL, ~0u, true, 0},
+        {"copy over an old copy", "old program, longer", FILE_ATTRIBUTE_NORMAL, ~0u, true, 0},
+        {"copy over a read-only copy", "old program", FILE_ATTRIBUTE_READONLY, ~0u, true, 0},
+        {"copy over an old copy in use", "old program", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ,
+         true, ERROR_SHARING_VIOLATION},
+        {"copy over the same program in use", "new", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, true,
+         0},
     };
-    Put(source, "new");
+    // The source is read-only, as a program copied from a CD is.
+    Put(source, "new", FILE_ATTRIBUTE_READONLY);
     for (const Case& c : cases) {
         qg::DiscardFile(target);
         if (c.before)
             Put(target, c.before, c.attributes);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.share != ~0u) {
+            held = ::CreateFileA(target.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE) << c.name;
+        }
         const DWORD error = c.copy ? qg::CopyFileWhole(source, target, temp)
                                    : qg::WriteFileWhole(target, temp, "new");
-        EXPECT_EQ(error, c.wineWrites && UnderWine() ? 0u : c.error) << c.name;
+        if (held != INVALID_HANDLE_VALUE)
+            ::CloseHandle(held);
+        EXPECT_EQ(error, c.error) << c.name;
         // The new bytes after success, the old ones after a failure: never a mix.
         EXPECT_EQ(Bytes(target), error == 0 ? "new" : c.before ? c.before : "<absent>") << c.name;
+        if (error == 0) {
+            const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+            EXPECT_EQ(qg::PathAttributes(target) & marks, 0u) << c.name;
+        }
         EXPECT_EQ(Bytes(temp), "<absent>") << c.name;
     }
     qg::DiscardFile(source);
@@ -183,14 +227,18 @@ TEST_F(SafeFiles, WholeWritesAndCopiesMeetingObstacles) {
     EXPECT_EQ(Bytes(temp), "<absent>");
 }
 
-// The boot script, the scratch file, the backup and the password file, each "<absent>", or its
-// bytes ("whole" for the password file).
+// The boot script, the scratch file, the backup, the password file and the new password file
+// beside it, each "<absent>", or its bytes ("whole" for a password file of "Secret1").
 std::string OnDisk() {
-    const std::string password = Bytes(qg::PasswordFilePath);
+    auto password = [](const char* path) {
+        const std::string bytes = Bytes(path);
+        return bytes == "<absent>" ? bytes
+               : bytes == qg::ScramblePassword("Secret1") ? std::string("whole")
+                                                          : std::string("other");
+    };
     return Bytes(qg::BootScriptPath) + " | " + Bytes(qg::ScratchFilePath) + " | " +
-           Bytes(qg::BootScriptBackupPath) + " | " +
-           (password == "<absent>" ? password
-                                   : password == qg::ScramblePassword("Secret1") ? "whole" : "other");
+           Bytes(qg::BootScriptBackupPath) + " | " + password(qg::PasswordFilePath) + " | " +
+           password(qg::PasswordNewPath);
 }
 
 TEST_F(SafeFiles, InstallAndRemoveStepByStep) {
@@ -201,25 +249,33 @@ TEST_F(SafeFiles, InstallAndRemoveStepByStep) {
         bool install;
         bool filledBefore;               // a boot folder of an earlier installation
         std::string scriptBefore;
+        DWORD scriptAttributes;
         std::vector<std::string> pauses; // seconds, then what is on disk at that pause
         std::string after;
+        bool succeeds;
     };
+    const DWORD plain = FILE_ATTRIBUTE_NORMAL;
     const Case cases[] = {
-        {"install, no boot folder", true, false, off, {}, on + " | <absent> | <absent> | whole"},
-        {"install over an earlier one", true, true, off,
-         {"1.0: " + on + " | <absent> | <absent> | <absent>"},
-         on + " | <absent> | <absent> | whole"},
-        {"remove", false, true, on,
-         {"0.5: " + on + " | " + removed + " | <absent> | <absent>",
-          "0.5: " + removed + " | <absent> | " + on + " | <absent>"},
-         removed + " | <absent> | <absent> | <absent>"},
-        {"remove, no line in the boot script", false, true, off, {},
-         off + " | <absent> | <absent> | <absent>"},
+        {"install, no boot folder", true, false, off, plain, {},
+         on + " | <absent> | <absent> | whole | <absent>", true},
+        // The old password stays until the new one is whole beside it.
+        {"install over an earlier one", true, true, off, plain,
+         {"1.0: " + on + " | <absent> | <absent> | other | whole"},
+         on + " | <absent> | <absent> | whole | <absent>", true},
+        // Without the line, nothing is written.
+        {"install, read-only boot script", true, false, off, FILE_ATTRIBUTE_READONLY, {},
+         off + " | <absent> | <absent> | <absent> | <absent>", false},
+        {"remove", false, true, on, plain,
+         {"0.5: " + on + " | " + removed + " | <absent> | <absent> | <absent>",
+          "0.5: " + removed + " | <absent> | " + on + " | <absent> | <absent>"},
+         removed + " | <absent> | <absent> | <absent> | <absent>", true},
+        {"remove, no line in the boot script", false, true, off, plain, {},
+         off + " | <absent> | <absent> | <absent> | <absent>", true},
     };
     Put(Folder + "\\rb.com", "rb");
     Put(Folder + "\\qg.exe", "qg");
     for (const Case& c : cases) {
-        Put(qg::BootScriptPath, c.scriptBefore);
+        Put(qg::BootScriptPath, c.scriptBefore, c.scriptAttributes);
         if (c.filledBefore) {
             ::CreateDirectoryA(qg::BootFolderPath, nullptr);
             Put(qg::PasswordFilePath, "old");
@@ -234,12 +290,13 @@ TEST_F(SafeFiles, InstallAndRemoveStepByStep) {
         password.buffer() = "Secret1";
         const qg::Outcome outcome =
             c.install ? qg::InstallLock(password, Folder, record) : qg::RemoveLock(record);
-        EXPECT_TRUE(outcome.Succeeded()) << c.name << ": " << outcome.Message();
+        EXPECT_EQ(outcome.Succeeded(), c.succeeds) << c.name << ": " << outcome.Message();
         EXPECT_EQ(pauses, c.pauses) << c.name;
         EXPECT_EQ(OnDisk(), c.after) << c.name;
-        EXPECT_EQ(Bytes(qg::BootProgramTarget), c.install ? "qg" : "<absent>") << c.name;
-        EXPECT_EQ(Bytes(qg::RebootProgramTarget), c.install ? "rb" : "<absent>") << c.name;
-        EXPECT_EQ(qg::PathAttributes(qg::BootFolderPath) != INVALID_FILE_ATTRIBUTES, c.install)
+        const bool installed = c.install && c.succeeds;
+        EXPECT_EQ(Bytes(qg::BootProgramTarget), installed ? "qg" : "<absent>") << c.name;
+        EXPECT_EQ(Bytes(qg::RebootProgramTarget), installed ? "rb" : "<absent>") << c.name;
+        EXPECT_EQ(qg::PathAttributes(qg::BootFolderPath) != INVALID_FILE_ATTRIBUTES, installed)
             << c.name;
         Clear();
         ::CreateDirectoryA(Folder.c_str(), nullptr);
