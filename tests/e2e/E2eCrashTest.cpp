@@ -2,8 +2,9 @@
  * Crash safety: the program is killed at moments spread over an installation and a removal,
  * pauses included, then started again. Drive C: must hold the old or the new boot script whole,
  * and each boot-folder file absent, old or new, never a mix. Over a change of password, the
- * password that the boot prompt reads is the old or the new one at every kill, never missing. QG_CRASH_RUNS sets the number of
- * kills of each action (20 by default), QG_CRASH_SEED the jitter of the moments (tests/crash.sh).
+ * password that the boot prompt reads is the old or the new one at every kill, never missing.
+ * QG_CRASH_RUNS sets the number of kills of each action (20 by default), QG_CRASH_SEED the
+ * jitter of the moments (tests/crash.sh).
  */
 #include "tests/e2e/E2eCommon.h"
 

@@ -172,8 +172,8 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
 
 TEST_F(E2eInstall, ReadOnlyProgramFilesInstallChangeAndRemove) {
     // Copied from a CD, the program's own qg.exe and rb.com are read-only; their copies in the
-    // boot folder are made writable, so a change of password and the removal replace and
-    // delete them.
+    // boot folder are made writable. Copies left read-only by an earlier version are replaced
+    // and deleted all the same: they are the lock's own.
     const AppSetup fromCd{true, true, true};
     for (const char* password : {"First1", "Second2"}) {
         App app(fromCd);
@@ -183,6 +183,9 @@ TEST_F(E2eInstall, ReadOnlyProgramFilesInstallChangeAndRemove) {
         ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(15)) << password;
         ExpectBootFolderFilled(app, password);
+        for (const char* file : {qg::BootProgramTarget, qg::RebootProgramTarget,
+                                 qg::PasswordFilePath})
+            ::SetFileAttributesA(file, FILE_ATTRIBUTE_READONLY);
     }
     App app(fromCd);
     HWND home = OpenHome(app);
