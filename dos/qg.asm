@@ -7,12 +7,20 @@
 ; - c:\qg_data\vhod.dll holds the password: exactly N bytes (N = 1..15),
 ;   byte i being character i XOR 6Bh (the code of "k"); no header, no
 ;   terminator. A zero byte is the letter "k" like any other character.
+; - A new password is written whole as c:\qg_data\vhod.new, then vhod.dll
+;   is deleted and vhod.new renamed to it. A power cut between the two
+;   leaves only vhod.new, so it is read when vhod.dll does not exist (not
+;   when vhod.dll exists but is damaged: then vhod.new is ignored).
 ; - c:\qg_data\rb.com restarts the computer; it runs after the third wrong
 ;   password. Should it fail to start, or come back, qg.exe restarts the
 ;   computer itself: after three wrong passwords the boot never goes on.
 ; - Exit code 0: password accepted. Exit code 1: no valid password file, so
 ;   a notice is shown and the boot goes on (a damaged installation must not
 ;   lock the owner out).
+; - The owner may also start it from CONFIG.SYS (INSTALL=C:\QG_DATA\QG.EXE),
+;   before COMMAND.COM can be broken into. MS-DOS reports "Error in
+;   CONFIG.SYS" after any program started so that does not stay resident,
+;   so there it ends by keeping the smallest block DOS allows.
 ;
 ; The paths, the key and the longest password come from contract.inc, which
 ; the build generates from the configuration program's own definitions.
@@ -22,13 +30,17 @@
         cpu 8086
         org 100h
 
-%include "contract.inc"         ; MAXLEN, KEY, PW_PATH, RB_PATH
+%include "contract.inc"         ; MAXLEN, KEY, PW_PATH, PW_NEW_PATH, RB_PATH
 TRIES           equ 3
 BIOS_DATA       equ 40h
 KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
 CAPS_BIT        equ 40h
 BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
+PSP_ENVIRONMENT equ 2Ch         ; segment of our environment
+ERR_NO_FILE     equ 2           ; DOS errors: file not found,
+ERR_NO_PATH     equ 3           ; path not found
+KEEP_PARAGRAPHS equ 6           ; the least DOS keeps of a resident program
 
 ; Before anything else, and before any DOS call: a Ctrl+C or Ctrl+Break typed
 ; while DOS loaded us is acted on at our first DOS call that checks for breaks,
@@ -97,6 +109,8 @@ locked_out:
         mov dx, msg_restart
         call print
         call pause              ; time to read why the computer restarts
+        ; A warm restart keeps memory, and rb.com may come back.
+        call wipe_secrets
         call clear_break
         call run_rb
         jmp reboot              ; rb.com did not restart the computer
@@ -119,8 +133,37 @@ finish:
         call swap_vectors       ; DOS would put back INT 23h and 24h, not 1Bh
         sti
         pop ax
+        call from_config
         mov ah, 4Ch
+        jc .exit
+        ; Nothing of ours is in use any more: only the program prefix stays.
+        mov ah, 31h
+        mov dx, KEEP_PARAGRAPHS
+.exit:
         int 21h
+
+; from_config: tells whether CONFIG.SYS's INSTALL= started us. It passes an
+; environment without a single variable (none at all on some systems);
+; COMMAND.COM's always holds COMSPEC.
+; In: nothing. Out: CF clear if started from CONFIG.SYS, set if not.
+; Clobbers nothing.
+from_config:
+        push ds
+        push bx
+        mov ds, [cs:PSP_ENVIRONMENT]
+        mov bx, ds
+        or bx, bx
+        jz .yes
+        cmp byte [0], 0
+        je .yes
+        stc
+        jmp .done
+.yes:
+        clc
+.done:
+        pop bx
+        pop ds
+        ret
 
 ; ignore_break: INT 1Bh and INT 23h handler. Ctrl+Break and Ctrl+C must not
 ; stop the prompt, nor the boot script that started it.
@@ -198,18 +241,31 @@ text_mode:
         mov [video_page], bh
         ret
 
-; load_password: reads and unscrambles the password file.
+; load_password: reads and unscrambles the password file, or the new one
+; while the password file does not exist (a new password cut off before it
+; was renamed into place).
 ; In: DS = CS.
 ; Out: CF clear: password holds the password, pw_len its length (1..15).
-;      CF set: no usable password: the file is missing, unreadable, empty,
-;      longer than 15 bytes, or holds a character that cannot be typed at
-;      the prompt (the owner could never enter it).
+;      CF set: no usable password: both files are missing, or the file read
+;      is unreadable, empty, longer than 15 bytes, or holds a character that
+;      cannot be typed at the prompt (the owner could never enter it).
 ; Clobbers AX, BX, CX, DX, SI.
 load_password:
         mov ax, 3D00h           ; open, read only
         mov dx, pw_path
         int 21h
+        jnc .read
+        ; Only a file that is not there falls back, not one DOS cannot open.
+        cmp ax, ERR_NO_FILE
+        je .new
+        cmp ax, ERR_NO_PATH
+        jne .bad
+.new:
+        mov ax, 3D00h
+        mov dx, pw_new_path
+        int 21h
         jc .ret
+.read:
         mov bx, ax
         mov ah, 3Fh             ; one byte more than allowed: tells too long
         mov cx, MAXLEN + 1
@@ -451,6 +507,7 @@ exec_fcb2       dw 6Ch, 0
 empty_tail      db 0, 0Dh
 
 pw_path         db PW_PATH, 0
+pw_new_path     db PW_NEW_PATH, 0
 rb_path         db RB_PATH, 0
 
 msg_title       db 'This computer is locked. Type the password and press '

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Boots qg.exe and rb.com on real DOS (FreeDOS in QEMU) and types at them: one case of
-cases.txt a run, or the whole chain with the configuration program under Wine.
+"""Boots qg.exe and rb.com on real DOS (MS-DOS 4.0 or FreeDOS, in QEMU) and types at them: one
+case of cases.txt a run, or the whole chain with the configuration program under Wine.
 
-    boot.py SOURCE_DIR BIN_DIR WORK_DIR tools|all|chain|CASE...
+    boot.py SOURCE_DIR BIN_DIR WORK_DIR tools
+    boot.py SOURCE_DIR BIN_DIR WORK_DIR msdos4|freedos all|chain|CASE...
 
 "tools" assembles the test helpers and builds the password-file maker into WORK_DIR/tools
-(ctest runs it first). Exit status 0: passed; 1: failed; 77: skipped, because the FreeDOS
-files are not there (QG_FREEDOS, by default ../shared/freedos beside the project).
+(ctest runs it first). Exit status 0: passed; 1: failed; 77: skipped, because the system's
+files are not there (FreeDOS: QG_FREEDOS, by default ../shared/freedos beside the project).
 """
 import os
 import re
@@ -63,10 +64,11 @@ def parse_cases(src):
             if not re.match(r"[a-z]", line):
                 continue
             cols = [c.strip() for c in line.rstrip("\n").split("|")]
-            cols += [""] * (6 - len(cols))
-            name, pwfile, extras, keys, outcome, checks = cols[:6]
-            cases[name] = dict(name=name, pwfile=pwfile, extras=extras, keys=keys.split(),
-                               outcome=outcome, checks=checks)
+            cols += [""] * (7 - len(cols))
+            name, pwfile, extras, keys, outcome, checks, not_on = cols[:7]
+            cases[name] = dict(name=name, pwfile=re.split(r"\s+(?=new:)", pwfile), extras=extras,
+                               keys=keys.split(), outcome=outcome, checks=checks,
+                               not_on=not_on.split(":")[0].split(","))
     return cases
 
 
@@ -144,19 +146,29 @@ def fresh_dir(work, name):
     return dir
 
 
-def run_case(case, bin, tools, work):
-    dir = fresh_dir(work, case["name"])
+def typed(keys):
+    """The texts that keys type (t:TEXT)."""
+    return [key[2:] for key in keys if key.startswith("t:")]
+
+
+def run_case(case, bin, tools, work, system):
+    dir = fresh_dir(work, system + "." + case["name"])
     files = lock_files(bin, tools)
     extras = case["extras"]
     if extras == "no-rb":
         del files[realdos.REBOOT_PROGRAM]
     elif extras == "rb-returns":
         files[realdos.REBOOT_PROGRAM] = files["T\\RAN.COM"]
-    pwfile = case["pwfile"]
-    if pwfile.startswith("pw:"):
-        files[realdos.PASSWORD_FILE] = scrambled(tools, dir, pwfile[3:])
-    elif pwfile == "empty":
-        files[realdos.PASSWORD_FILE] = b""
+    passwords = []
+    for pwfile in case["pwfile"]:
+        if pwfile.startswith("pw:"):
+            files[realdos.PASSWORD_FILE] = scrambled(tools, dir, pwfile[3:])
+        elif pwfile.startswith("new:"):
+            files[realdos.NEW_PASSWORD_FILE] = scrambled(tools, dir, pwfile[4:])
+        elif pwfile == "empty":
+            files[realdos.PASSWORD_FILE] = b""
+        if ":" in pwfile:
+            passwords.append(pwfile.split(":", 1)[1])
     lock = "c:\\t\\ahead.com" if extras == "ahead" else realdos.BOOT_LINE
     files["AUTOEXEC.BAT"] = boot_script(
         ["c:\\t\\probe.com > c:\\t\\before.txt"]
@@ -164,7 +176,7 @@ def run_case(case, bin, tools, work):
         + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt",
            "c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
     disk = os.path.join(dir, "disk.img")
-    realdos.make_disk(disk, files)
+    realdos.make_disk(disk, files, system=system)
 
     outcome = case["outcome"]
     with realdos.Machine(disk, dir) as machine:
@@ -185,8 +197,14 @@ def run_case(case, bin, tools, work):
         # The pause after the third wrong password, to read why the PC restarts.
         if waited < 4:
             raise Failure(f"restarted {waited:.1f} s after the last key, not 4 s or more")
-        if extras == "rb-returns" and realdos.read_file(disk, "RAN.TXT") is None:
-            raise Failure("rb.com was not started")
+        if extras == "rb-returns":
+            memory = realdos.read_file(disk, "RAN.TXT")
+            if memory is None:
+                raise Failure("rb.com was not started")
+            # What the restart would keep: neither the password nor a typed one.
+            for text in passwords + typed(case["keys"]):
+                if text.encode("ascii") in memory:
+                    raise Failure(f"{text!r} is still in memory when rb.com runs")
         return
     if status != realdos.FINISHED or after is None:
         raise Failure(f"the boot script did not go on (QEMU status {status})")
@@ -208,7 +226,7 @@ def run_case(case, bin, tools, work):
     check_screen(lines, checks)
 
 
-def run_chain(tools, work):
+def run_chain(tools, work, system):
     """The configuration program installs the lock through its windows under Wine; that drive
     C:'s boot script and boot folder, with the rest of a boot after them, go onto a disk that
     FreeDOS boots: the right password lets the boot go on, three wrong ones restart the PC.
@@ -218,7 +236,7 @@ def run_chain(tools, work):
     qgdrive = os.environ.get("QGDRIVE")
     if not prefix or not os.path.isdir(drive) or not qgdrive:
         raise Failure("needs the Wine bench of ./test (WINEPREFIX) and QGDRIVE")
-    dir = fresh_dir(work, "chain")
+    dir = fresh_dir(work, system + ".chain")
 
     def clean():
         for name in os.listdir(drive):
@@ -238,7 +256,8 @@ def run_chain(tools, work):
         """Boots what Wine left on drive C:; the QEMU status and whether the rest ran."""
         disk = os.path.join(dir, name + ".img")
         realdos.make_disk(disk, {"T\\PROBE.COM": read(os.path.join(tools, "probe.com")),
-                                 "T\\DONE.COM": read(os.path.join(tools, "done.com"))})
+                                 "T\\DONE.COM": read(os.path.join(tools, "done.com"))},
+                          system=system)
         realdos.copy_tree_to_disk(disk, drive)
         script = realdos.read_file(disk, "AUTOEXEC.BAT") or b""
         realdos.put_files(disk, {"AUTOEXEC.BAT": script + batch_lines(
@@ -277,30 +296,38 @@ def main(argv):
         print(__doc__, file=sys.stderr)
         return 2
     src, bin, work = argv[1:4]
-    names = argv[4:]
     tools = os.path.join(work, "tools")
-    if names[0] in ("tools", "all"):
+    if argv[4] == "tools":
         build_tools(src, tools)
         size = os.path.getsize(os.path.join(bin, "qg.exe"))
         if size >= MAX_PROMPT_BYTES:
             print(f"FAIL: qg.exe is {size} bytes, not under {MAX_PROMPT_BYTES}")
             return 1
-        names = list(parse_cases(src)) if names[0] == "all" else names[1:]
-    if not names:
         return 0
-    if realdos.freedos_dir() is None:
-        print("SKIPPED: no FreeDOS kernel and FreeCOM (set QG_FREEDOS; see tests/dos/README.md)")
+    system, names = argv[4], argv[5:]
+    if system not in realdos.SYSTEMS or not names:
+        print(__doc__, file=sys.stderr)
+        return 2
+    if realdos.system_dir(system) is None:
+        print(f"SKIPPED: no {realdos.NAMES[system]} files (set QG_FREEDOS; see "
+              "tests/dos/README.md)")
         return realdos.SKIP
     cases = parse_cases(src)
+    if names == ["all"]:
+        build_tools(src, tools)
+        names = [name for name in cases if system not in cases[name]["not_on"]]
     failed = 0
     for name in names:
         try:
             if name == "chain":
-                run_chain(tools, work)
-            elif name in cases:
-                run_case(cases[name], bin, tools, work)
-            else:
+                run_chain(tools, work, system)
+            elif name not in cases:
                 raise Failure("no such case")
+            elif system in cases[name]["not_on"]:
+                print(f"SKIPPED: {name} does not apply to {realdos.NAMES[system]}")
+                return realdos.SKIP
+            else:
+                run_case(cases[name], bin, tools, work, system)
             print(f"PASS: {name}")
         except Failure as e:
             print(f"FAIL: {name}: {e}")

@@ -1,4 +1,6 @@
-"""The real-DOS boot bench: a FAT12 hard disk that the FreeDOS kernel and FreeCOM boot in QEMU.
+"""The real-DOS boot bench: a FAT12 hard disk that a real DOS boots in QEMU, either MS-DOS 4.0
+(IO.SYS, MSDOS.SYS and COMMAND.COM built from Microsoft's published source, committed in
+tests/dos/msdos4) or the FreeDOS kernel with FreeCOM.
 
 The disk is built and read with mtools and dosfstools, never mounted. QEMU runs headless
 (unless a window is asked for), with -no-reboot so that a restart ends it, and with the ISA
@@ -6,7 +8,7 @@ debug-exit port, through which the test helper done.com ends it once the boot sc
 Keys go in through QEMU's human monitor; the 80x25 text screen comes out of video memory.
 
 The FreeDOS files are test fixtures outside the project: QG_FREEDOS names their folder, by
-default ../shared/freedos beside the project. Without them the real-DOS tests skip.
+default ../shared/freedos beside the project. Without them the FreeDOS tests skip.
 """
 import os
 import re
@@ -20,7 +22,13 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 FREEDOS_FILES = ("KERNEL.SYS", "COMMAND.COM", "BOOTSECT.BIN")
+MSDOS4_FILES = ("IO.SYS", "MSDOS.SYS", "COMMAND.COM", "BOOTSECT.BIN")
+MSDOS4_DIR = os.path.join(HERE, "msdos4")
 SKIP = 77  # ctest's SKIP_RETURN_CODE for the real-DOS tests
+# The systems the bench boots, and what their command interpreters show at an empty prompt.
+SYSTEMS = ("msdos4", "freedos")
+NAMES = {"msdos4": "MS-DOS 4.0", "freedos": "FreeDOS"}
+SHELL_PROMPT = {"msdos4": r"^C>", "freedos": r"^C:\\>"}
 
 # Disk geometry: 16 heads, 63 sectors a track, 32 cylinders (about 16 MB); one FAT12 partition
 # from sector 63 on, 8 KB clusters (well under FAT12's 4,085 clusters).
@@ -63,6 +71,7 @@ def in_boot_folder(name):
 PROMPT_PROGRAM = in_boot_folder(CONTRACT["QG_BOOT_PROGRAM"])
 REBOOT_PROGRAM = in_boot_folder(CONTRACT["QG_REBOOT_PROGRAM"])
 PASSWORD_FILE = in_boot_folder(CONTRACT["QG_PASSWORD_FILE"])
+NEW_PASSWORD_FILE = in_boot_folder(CONTRACT["QG_PASSWORD_NEW_FILE"])
 
 
 def freedos_dir():
@@ -74,46 +83,74 @@ def freedos_dir():
     return None
 
 
+def system_dir(system):
+    """The folder of a system's files, or None where they are missing."""
+    if system == "freedos":
+        return freedos_dir()
+    if all(os.path.isfile(os.path.join(MSDOS4_DIR, name)) for name in MSDOS4_FILES):
+        return MSDOS4_DIR
+    return None
+
+
 def _chs(lba):
     cyl, rest = divmod(lba, HEADS * SECTORS)
     head, sector = divmod(rest, SECTORS)
     return bytes([head, (sector + 1) | ((cyl >> 2) & 0xC0), cyl & 0xFF])
 
 
-def make_disk(path, files, kernel_wait=0, config_sys=CONFIG_SYS, freedos=None):
+def make_disk(path, files, kernel_wait=0, config_sys=CONFIG_SYS, system="freedos"):
     """Builds a bootable drive C: at path. files maps DOS paths ("QG_DATA\\QG.EXE") to bytes.
-    kernel_wait: the kernel's start-up wait in seconds (0: none, 2: as shipped)."""
-    freedos = freedos or freedos_dir()
+    kernel_wait: FreeDOS's start-up wait in seconds (0: none, 2: as shipped; MS-DOS 4.0 has
+    none)."""
+    folder = system_dir(system)
     with open(path, "wb") as disk:
         disk.truncate(TOTAL_SECTORS * 512)
     mbr = bytearray(512)
     with open("/usr/lib/syslinux/mbr/mbr.bin", "rb") as f:
         mbr[:440] = f.read()[:440]
+    # The partition ends on the last sector of a cylinder: QEMU guesses the BIOS geometry from
+    # its end, and MS-DOS's boot sector fails on a wrong one.
     last = TOTAL_SECTORS - 1
     mbr[446:462] = (bytes([0x80]) + _chs(PART_START) + bytes([0x01]) + _chs(last)
                     + struct.pack("<II", PART_START, last - PART_START + 1))
     mbr[510:512] = b"\x55\xaa"
+    # MS-DOS lays a volume out with one reserved sector, unaligned, and 512 root entries; its
+    # boot sector hangs on mkfs.fat's 16 aligned reserved sectors.
+    layout = ["-R", "1", "-a", "-r", "512"] if system == "msdos4" else []
     subprocess.run(["mkfs.fat", "--offset", str(PART_START), "-h", str(PART_START),
-                    "-g", f"{HEADS}/{SECTORS}", "-F", "12", "-s", "16", path,
+                    "-g", f"{HEADS}/{SECTORS}", "-F", "12", "-s", "16", *layout, path,
                     str((TOTAL_SECTORS - PART_START) // 2)],
                    check=True, stdout=subprocess.DEVNULL)
     with open(path, "r+b") as disk:
         disk.write(mbr)
-        # The FreeDOS boot code, with the parameter block that mkfs.fat wrote and drive 80h.
+        # The system's boot code, with the parameter block that mkfs.fat wrote and drive 80h.
+        # MS-DOS's sector keeps its own OEM name too: IO.SYS trusts a parameter block only
+        # under a name it knows.
         disk.seek(PART_OFFSET)
         formatted = disk.read(512)
-        with open(os.path.join(freedos, "BOOTSECT.BIN"), "rb") as f:
+        with open(os.path.join(folder, "BOOTSECT.BIN"), "rb") as f:
             boot = bytearray(f.read())
         boot[0x0B:0x3E] = formatted[0x0B:0x3E]
         boot[0x24] = 0x80
         disk.seek(PART_OFFSET)
         disk.write(boot)
-    with open(os.path.join(freedos, "KERNEL.SYS"), "rb") as f:
-        kernel = bytearray(f.read())
-    kernel[KERNEL_WAIT_OFFSET] = kernel_wait
-    with open(os.path.join(freedos, "COMMAND.COM"), "rb") as f:
+    with open(os.path.join(folder, "COMMAND.COM"), "rb") as f:
         shell = f.read()
-    put_files(path, {"KERNEL.SYS": bytes(kernel), "COMMAND.COM": shell,
+    if system == "msdos4":
+        # The boot sector wants IO.SYS and MSDOS.SYS as the first two root entries, IO.SYS
+        # from the first cluster on: they are copied first, alone.
+        for name in ("IO.SYS", "MSDOS.SYS"):
+            with open(os.path.join(folder, name), "rb") as f:
+                put_files(path, {name: f.read()})
+            subprocess.run(["mattrib", "-i", _image(path), "+r", "+h", "+s", "::" + name],
+                           check=True)
+        system_files = {}
+    else:
+        with open(os.path.join(folder, "KERNEL.SYS"), "rb") as f:
+            kernel = bytearray(f.read())
+        kernel[KERNEL_WAIT_OFFSET] = kernel_wait
+        system_files = {"KERNEL.SYS": bytes(kernel)}
+    put_files(path, {**system_files, "COMMAND.COM": shell,
                      "CONFIG.SYS": config_sys.encode("ascii"), **files})
 
 
@@ -341,15 +378,20 @@ def screen_text(lines):
 
 
 def main(argv):
-    """realdos.py DRIVE_C WORK: boots a copy of a host folder's boot script and boot folder
-    (the sandbox drive C: of ./run) in a QEMU window; a restart boots it again."""
-    if len(argv) != 3:
-        print("usage: realdos.py DRIVE_C WORK", file=sys.stderr)
+    """realdos.py DRIVE_C WORK [SYSTEM]: boots a copy of a host folder's boot script and boot
+    folder (the sandbox drive C: of ./run) on SYSTEM (msdos4, the default, or freedos) in a
+    QEMU window; a restart boots it again."""
+    if len(argv) not in (3, 4):
+        print("usage: realdos.py DRIVE_C WORK [msdos4|freedos]", file=sys.stderr)
         return 2
-    drive, work = argv[1:]
+    drive, work = argv[1:3]
+    system = argv[3] if len(argv) > 3 else "msdos4"
+    if system not in SYSTEMS or system_dir(system) is None:
+        print(f"realdos.py: no files for {system}", file=sys.stderr)
+        return 2
     os.makedirs(work, exist_ok=True)
     disk = os.path.join(work, "sandbox.img")
-    make_disk(disk, {})
+    make_disk(disk, {}, system=system)
     copy_tree_to_disk(disk, drive)
     with Machine(disk, work, window=True, restart_ends=False) as machine:
         machine.process.wait()
