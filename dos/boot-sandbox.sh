@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Boots the sandbox drive C: of the Wine bench, so the boot prompt can be tried by hand. With the
-# FreeDOS kernel and FreeCOM (QG_FREEDOS, by default ../shared/freedos beside the project) it is
-# real DOS in a QEMU window: the boot script and boot folder are copied onto a FreeDOS hard disk
-# in BUILD_DIR/sandbox-dos. Without them DOSBox mounts the folder as C: and runs the boot script.
-# Needs a display.
-# Usage: dos/boot-sandbox.sh BUILD_DIR
+# Boots the sandbox drive C: of the Wine bench, so the boot prompt can be tried by hand, on real
+# DOS in a QEMU window: MS-DOS 4.0 (the files committed in tests/dos/msdos4) by default, or
+# FreeDOS (QG_FREEDOS, by default ../shared/freedos beside the project); the boot script and
+# boot folder are copied onto a hard disk in BUILD_DIR/sandbox-dos. With "dosbox", DOSBox mounts
+# the folder as C: and runs the boot script instead. Needs a display.
+# Usage: dos/boot-sandbox.sh BUILD_DIR [msdos4|freedos|dosbox]
 set -euo pipefail
 
 die() { echo "boot-sandbox: $*" >&2; exit 1; }
 
-[ $# -eq 1 ] || die "usage: boot-sandbox.sh BUILD_DIR"
+[ $# -ge 1 ] && [ $# -le 2 ] || die "usage: boot-sandbox.sh BUILD_DIR [msdos4|freedos|dosbox]"
+system=${2:-msdos4}
+case $system in msdos4 | freedos | dosbox) ;; *) die "no such system: $system" ;; esac
 [ -d "$1/wineprefix/drive_c" ] ||
     die "no sandbox drive C: in $1 (run the configuration program first)"
 drive=$(cd "$1/wineprefix/drive_c" && pwd)
@@ -18,14 +20,18 @@ drive=$(cd "$1/wineprefix/drive_c" && pwd)
 [ -n "${DISPLAY:-}" ] || die "a boot window needs a display (DISPLAY is unset)"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-freedos=${QG_FREEDOS:-$root/../shared/freedos}
-if [ -f "$freedos/KERNEL.SYS" ] && [ -f "$freedos/COMMAND.COM" ] && [ -f "$freedos/BOOTSECT.BIN" ]; then
-    echo "Booting $drive on FreeDOS in QEMU (a restart boots again; close the window to stop)." >&2
-    exec python3 "$root/tests/dos/realdos.py" "$drive" "$1/sandbox-dos"
+if [ "$system" = freedos ]; then
+    freedos=${QG_FREEDOS:-$root/../shared/freedos}
+    [ -f "$freedos/KERNEL.SYS" ] && [ -f "$freedos/COMMAND.COM" ] && [ -f "$freedos/BOOTSECT.BIN" ] ||
+        die "no FreeDOS files in $freedos (see tests/dos/README.md)"
+fi
+if [ "$system" != dosbox ]; then
+    echo "Booting $drive on $system in QEMU (a restart boots again; close the window to stop)." >&2
+    exec python3 "$root/tests/dos/realdos.py" "$drive" "$1/sandbox-dos" "$system"
 fi
 
 command -v dosbox >/dev/null || die "dosbox is not installed"
-echo "No FreeDOS files in $freedos: booting in DOSBox instead (a restart closes it)." >&2
+echo "Booting $drive in DOSBox (a restart closes it)." >&2
 # A configuration of our own: the user's DOSBox settings stay untouched.
 conf=$(mktemp --suffix=.conf)
 trap 'rm -f "$conf"' EXIT

@@ -176,7 +176,10 @@ def run_case(case, bin, tools, work, system):
         + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt",
            "c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
     disk = os.path.join(dir, "disk.img")
-    realdos.make_disk(disk, files, system=system)
+    config = realdos.CONFIG_SYS
+    if extras == "install":
+        config += "INSTALL=C:\\" + realdos.PROMPT_PROGRAM + "\r\n"
+    realdos.make_disk(disk, files, config_sys=config, system=system)
 
     outcome = case["outcome"]
     with realdos.Machine(disk, dir) as machine:
@@ -218,7 +221,8 @@ def run_case(case, bin, tools, work, system):
     if outcome == "accepted":
         if failed:
             raise Failure("exit code not 0")
-        checks = r"1:^Password accepted\.$;" + checks
+        # Started from CONFIG.SYS too, the prompt asks twice.
+        checks = f"{1 + (extras == 'install')}:^Password accepted\\.$;" + checks
     else:
         if not failed:
             raise Failure("exit code 0")
