@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""The DOS side's figures on real DOS (FreeDOS in QEMU), as Markdown table rows for
-bench/run.sh: the emulator's share of a core while the prompt waits and the time from power-on
-to the prompt, each beside a floor measured in the same run (the same machine at FreeCOM's own
-C:\\> prompt, the kernel halting while it waits), and the sizes of qg.exe and rb.com.
+"""The DOS side's figures on real DOS (MS-DOS 4.0 and FreeDOS, in QEMU), as Markdown table rows
+for bench/run.sh, each beside a floor measured in the same run: the time from power-on to the
+prompt against the same disk without the lock (the system's own command prompt), the
+emulator's share of a core while the prompt waits, the memory that qg.exe keeps when CONFIG.SYS
+starts it (INSTALL=), and the sizes of qg.exe and rb.com.
 
     bench/dos.py SOURCE_DIR BIN_DIR WORK_DIR [RUNS]
 """
 import os
 import statistics
+import subprocess
 import sys
 import time
 
@@ -17,30 +19,55 @@ import boot  # noqa: E402
 import realdos  # noqa: E402
 
 IDLE_SECONDS = 5
+PASSWORD = "Secret7"
 
 
-def measure(bin, tools, work, locked, runs):
-    """Median seconds from power-on to the prompt (qg.exe's, or C:\\> without the lock), and
-    QEMU's share of a core over IDLE_SECONDS while that prompt waits."""
-    dir = boot.fresh_dir(work, "locked" if locked else "floor")
+def lock_disk(bin, tools, dir, system, script, config=realdos.CONFIG_SYS):
     files = boot.lock_files(bin, tools)
-    files[realdos.PASSWORD_FILE] = boot.scrambled(tools, dir, "Secret7")
-    files["AUTOEXEC.BAT"] = boot.boot_script([realdos.BOOT_LINE] if locked else [])
+    files[realdos.PASSWORD_FILE] = boot.scrambled(tools, dir, PASSWORD)
+    files["T\\FREE.COM"] = boot.read(os.path.join(tools, "free.com"))
+    files["AUTOEXEC.BAT"] = boot.boot_script(script)
     disk = os.path.join(dir, "disk.img")
-    # The floor: DOS halting while it waits for a key at its own prompt.
-    config = realdos.CONFIG_SYS + ("" if locked else "IDLEHALT=1\r\n")
-    realdos.make_disk(disk, files, config_sys=config)
-    pattern = r"^Password:" if locked else r"^C:\\>"
+    realdos.make_disk(disk, files, config_sys=config, system=system)
+    return disk
+
+
+def measure(bin, tools, work, system, locked, runs):
+    """Median seconds from power-on to the prompt (qg.exe's, or the system's own without the
+    lock), and QEMU's share of a core over IDLE_SECONDS while that prompt waits."""
+    dir = boot.fresh_dir(work, system + (".locked" if locked else ".floor"))
+    # FreeDOS's floor halts while it waits for a key at its own prompt; MS-DOS 4.0 cannot.
+    config = realdos.CONFIG_SYS + ("IDLEHALT=1\r\n" if system == "freedos" and not locked
+                                   else "")
+    disk = lock_disk(bin, tools, dir, system, [realdos.BOOT_LINE] if locked else [], config)
+    pattern = r"^Password:" if locked else realdos.SHELL_PROMPT[system]
     times, share = [], None
     for run in range(runs):
         with realdos.Machine(disk, dir) as machine:
             if machine.wait_screen(pattern, 30) is None:
-                raise SystemExit("bench: no prompt on the screen")
+                raise SystemExit(f"bench: no prompt on the screen ({system})")
             times.append(time.monotonic() - machine.started)
             if run == 0:
                 time.sleep(0.5)
                 share = machine.idle_share(IDLE_SECONDS)
     return statistics.median(times), share
+
+
+def free_memory(bin, tools, work, system, install):
+    """The largest free block, in bytes, once CONFIG.SYS has run (with qg.exe started by
+    INSTALL= and the right password typed, or without)."""
+    dir = boot.fresh_dir(work, system + (".install" if install else ".plain"))
+    config = realdos.CONFIG_SYS + ("INSTALL=C:\\" + realdos.PROMPT_PROGRAM + "\r\n"
+                                   if install else "")
+    disk = lock_disk(bin, tools, dir, system, ["c:\\t\\free.com > c:\\t\\free.txt",
+                                               "c:\\t\\done.com"], config)
+    with realdos.Machine(disk, dir) as machine:
+        if install:
+            boot.press_at_prompt(machine, ["t:" + PASSWORD, "ret"])
+        if machine.wait_end(30) != realdos.FINISHED:
+            raise SystemExit(f"bench: the boot did not end ({system})")
+    data = realdos.read_file(disk, "T\\FREE.TXT")
+    return int.from_bytes(data[:2], "little") * 16
 
 
 def main(argv):
@@ -49,20 +76,30 @@ def main(argv):
         return 2
     src, bin, work = argv[1:4]
     runs = int(argv[4]) if len(argv) > 4 else 5
-    if realdos.freedos_dir() is None:
-        print("| Boot prompt on real DOS | not measured: no FreeDOS files (QG_FREEDOS) |")
-        return 0
     tools = os.path.join(work, "tools")
     boot.build_tools(src, tools)
-    floor_time, floor_share = measure(bin, tools, work, False, runs)
-    lock_time, lock_share = measure(bin, tools, work, True, runs)
+    subprocess.run(["nasm", "-f", "bin", "-o", os.path.join(tools, "free.com"),
+                    os.path.join(ROOT, "bench", "free.asm")], check=True)
+    for system in realdos.SYSTEMS:
+        name = realdos.NAMES[system]
+        if realdos.system_dir(system) is None:
+            print(f"| Boot prompt on {name} | not measured: no {name} files |")
+            continue
+        floor_time, floor_share = measure(bin, tools, work, system, False, runs)
+        lock_time, lock_share = measure(bin, tools, work, system, True, runs)
+        floor_name = ("FreeDOS's own C:\\> prompt with IDLEHALT=1" if system == "freedos"
+                      else "MS-DOS 4.0's own C> prompt, which does not halt")
+        print(f"| Emulator's share of a core while the boot prompt waits ({name} in QEMU, "
+              f"{IDLE_SECONDS} s) | {lock_share:.1%} ({floor_name}: {floor_share:.1%}) |")
+        print(f"| Power-on to the boot prompt ({name} in QEMU) | {lock_time / floor_time:.2f} x "
+              f"({lock_time * 1000:.0f} ms against {floor_time * 1000:.0f} ms to the command "
+              f"prompt without the lock, median of {runs}) |")
+        plain = free_memory(bin, tools, work, system, False)
+        kept = free_memory(bin, tools, work, system, True)
+        print(f"| Largest free block lost to qg.exe started from CONFIG.SYS ({name}) | "
+              f"{plain - kept} bytes "
+              f"(largest free block {kept} bytes, against {plain} without INSTALL=) |")
     size = {name: os.path.getsize(os.path.join(bin, name)) for name in ("qg.exe", "rb.com")}
-    print(f"| Emulator's share of a core while the boot prompt waits (FreeDOS in QEMU, "
-          f"{IDLE_SECONDS} s) | {lock_share:.1%} (FreeDOS's own C:\\> prompt with IDLEHALT=1: "
-          f"{floor_share:.1%}) |")
-    print(f"| Power-on to the boot prompt (FreeDOS in QEMU) | {lock_time / floor_time:.2f} x "
-          f"({lock_time * 1000:.0f} ms against {floor_time * 1000:.0f} ms to C:\\> without the "
-          f"lock, median of {runs}) |")
     print(f"| Size of qg.exe, rb.com | {size['qg.exe']} bytes, {size['rb.com']} bytes |")
     return 0
 

@@ -136,7 +136,17 @@ finish:
         call from_config
         mov ah, 4Ch
         jc .exit
-        ; Nothing of ours is in use any more: only the program prefix stays.
+        ; Nothing of ours is in use any more: only the program prefix stays,
+        ; without the copy of the environment that DOS made for us.
+        mov cx, [PSP_ENVIRONMENT]
+        jcxz .keep
+        push ax
+        mov es, cx
+        mov ah, 49h
+        int 21h
+        mov word [PSP_ENVIRONMENT], 0
+        pop ax
+.keep:
         mov ah, 31h
         mov dx, KEEP_PARAGRAPHS
 .exit:
