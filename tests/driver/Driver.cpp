@@ -46,15 +46,11 @@ template <typename F> bool AnyDescendant(HWND parent, F test) {
     return false;
 }
 
+// The window `find` returns, polled until it is not null or the time is up (null then).
 template <typename F> HWND Poll(double seconds, F find) {
-    const DWORD end = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
-    for (;;) {
-        if (HWND h = find())
-            return h;
-        if (static_cast<LONG>(::GetTickCount() - end) > 0)
-            return nullptr;
-        ::Sleep(20);
-    }
+    HWND found = nullptr;
+    WaitUntil(seconds, [&] { return (found = find()) != nullptr; });
+    return found;
 }
 
 } // namespace
@@ -64,9 +60,14 @@ void Sleep(double seconds) {
 }
 
 bool WaitUntil(double seconds, const std::function<bool()>& condition) {
-    return Poll(seconds, [&]() -> HWND {
-        return condition() ? reinterpret_cast<HWND>(1) : nullptr;
-    }) != nullptr;
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        if (condition())
+            return true;
+        if (static_cast<LONG>(::GetTickCount() - end) > 0)
+            return false;
+        ::Sleep(20);
+    }
 }
 
 bool SendNow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
