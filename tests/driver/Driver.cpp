@@ -206,10 +206,21 @@ HWND Process::WaitWindow(const std::string& caption, double seconds) const {
     });
 }
 
+namespace {
+
+// A message box that is whole: Wine lists a box while it is still being built, and one that is
+// closing stays listed for a moment with its texts already gone; both read as empty.
+bool MessageBoxSettled(HWND h) {
+    return ClassOf(h) == "#32770" && ::GetDlgItem(h, 0xFFFF) && ::IsWindowEnabled(h) &&
+           !Text(h).empty();
+}
+
+} // namespace
+
 HWND Process::WaitMessageBox(double seconds) const {
     return Poll(seconds, [&]() -> HWND {
         for (HWND h : VisibleWindows())
-            if (ClassOf(h) == "#32770" && ::GetDlgItem(h, 0xFFFF))
+            if (MessageBoxSettled(h))
                 return h;
         return nullptr;
     });
@@ -280,7 +291,17 @@ void PressKey(HWND target, UINT vk) {
 }
 
 MessageBoxInfo ReadMessageBox(HWND box) {
-    return {Text(box), Text(::GetDlgItem(box, 0xFFFF))};
+    // Read until two reads in a row agree and hold a text, so a box still being filled in is
+    // not taken for an empty one; the last read after 5 s otherwise.
+    MessageBoxInfo last;
+    WaitUntil(5, [&] {
+        const MessageBoxInfo now{Text(box), Text(::GetDlgItem(box, 0xFFFF))};
+        const bool settled = !now.title.empty() && !now.text.empty() &&
+                             now.title == last.title && now.text == last.text;
+        last = now;
+        return settled;
+    });
+    return last;
 }
 
 std::string MessageBoxIcon(HWND box) {
@@ -329,11 +350,14 @@ std::string MessageBoxIcon(HWND box) {
     return kind;
 }
 
-void PressOk(HWND box) {
+bool PressOk(HWND box) {
     HWND ok = ::GetDlgItem(box, IDOK);
     if (!ok)
         ok = ::GetDlgItem(box, IDCANCEL);
     Click(ok);
+    // The program goes on only once the box is gone; a caller that clicked on at once would
+    // race it (a click on the home window lands while the box still holds it modal).
+    return WaitUntil(20, [&] { return !::IsWindow(box) || !::IsWindowVisible(box); });
 }
 
 HWND WaitInputBox(const App& app, const std::string& prompt) {

@@ -37,7 +37,8 @@ public:
 
     // A visible top-level window with this caption (not a message box); null after the timeout.
     HWND WaitWindow(const std::string& caption, double seconds = 10) const;
-    // A message box (class #32770); null after the timeout.
+    // A message box (class #32770) that is whole, neither being built nor closing; null after
+    // the timeout.
     HWND WaitMessageBox(double seconds = 10) const;
     // A visible top-level window whose own text or a child's text holds `part`.
     HWND WaitWindowWith(const std::string& part, double seconds) const;
@@ -85,10 +86,12 @@ void PressKey(HWND target, UINT vk);
 struct MessageBoxInfo {
     std::string title, text;
 };
+// The box's title and text once they have settled.
 MessageBoxInfo ReadMessageBox(HWND box);
 // "error" or "information" from the pixels of the box's icon; "" when neither matches.
 std::string MessageBoxIcon(HWND box);
-void PressOk(HWND box);
+// Presses OK and waits until the box has gone (false when it stayed 20 s).
+bool PressOk(HWND box);
 
 // The program's input box ("Enter Password") showing this prompt; null after 10 seconds.
 HWND WaitInputBox(const App& app, const std::string& prompt);

@@ -54,7 +54,7 @@ inline void ExpectMessage(App& app, const char* title, const std::string& text, 
     std::string shown;
     WaitUntil(5, [&] { return !(shown = MessageBoxIcon(box)).empty(); });
     EXPECT_EQ(shown, icon) << text;
-    PressOk(box);
+    EXPECT_TRUE(PressOk(box)) << "the box stayed: " << text;
 }
 
 // The same for a message of the program's table; `text` when it was made at run time.
