@@ -19,7 +19,8 @@ foreach(line IN LISTS qg_contract_lines)
     endif()
 endforeach()
 foreach(name QG_BOOT_SCRIPT QG_BOOT_FOLDER QG_BOOT_FOLDER_LOWER QG_BOOT_PROGRAM QG_REBOOT_PROGRAM
-             QG_PASSWORD_FILE QG_PASSWORD_NEW_FILE QG_PASSWORD_KEY QG_MAX_PASSWORD_LENGTH)
+             QG_PASSWORD_FILE QG_PASSWORD_NEW_FILE QG_PASSWORD_KEY QG_MAX_PASSWORD_LENGTH
+             QG_CONFIG_SYS QG_INSTALL_SWITCH QG_INSTALL_LINE)
     if(NOT DEFINED ${name})
         message(FATAL_ERROR "lockconfig/Contract.h does not define ${name}")
     endif()
@@ -27,6 +28,12 @@ endforeach()
 string(TOLOWER "${QG_BOOT_FOLDER}" qg_lower)
 if(NOT qg_lower STREQUAL QG_BOOT_FOLDER_LOWER)
     message(FATAL_ERROR "lockconfig/Contract.h: QG_BOOT_FOLDER_LOWER is not QG_BOOT_FOLDER in lower case")
+endif()
+
+# The CONFIG.SYS line must start the very program the boot script starts, with the switch.
+string(TOUPPER "INSTALL=${QG_BOOT_FOLDER}\\${QG_BOOT_PROGRAM} ${QG_INSTALL_SWITCH}" qg_upper)
+if(NOT qg_upper STREQUAL QG_INSTALL_LINE)
+    message(FATAL_ERROR "lockconfig/Contract.h: QG_INSTALL_LINE does not start QG_BOOT_PROGRAM in QG_BOOT_FOLDER with QG_INSTALL_SWITCH")
 endif()
 
 string(REGEX REPLACE "^.*\\\\" "" QG_BOOT_FOLDER_NAME "${QG_BOOT_FOLDER}")

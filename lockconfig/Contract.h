@@ -21,3 +21,9 @@
 // Each byte of the password file is the password's byte XOR the code of this letter.
 #define QG_PASSWORD_KEY "k"
 #define QG_MAX_PASSWORD_LENGTH 15
+// The strong lock: CONFIG.SYS starts the boot prompt with this switch from this line, before
+// the command interpreter, so no batch file can be broken off; the prompt then leaves a mark in
+// memory, and its run from the boot script in the same boot ends at once.
+#define QG_CONFIG_SYS "c:\\config.sys"
+#define QG_INSTALL_SWITCH "/I"
+#define QG_INSTALL_LINE "INSTALL=C:\\QG_DATA\\QG.EXE /I"
