@@ -7,6 +7,7 @@
 #include "lockconfig/BootScript.h"
 #include "lockconfig/Password.h"
 #include "lockconfig/SafeFiles.h"
+#include "lockconfig/StartupKeyFiles.h"
 #include "lockconfig/Messages.h"
 #include "support/FileUtil.h"
 #include "support/FolderStep.h"
@@ -82,7 +83,7 @@ DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause&
 }
 
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
-                    const Pause& pause) {
+                    const Pause& pause, StartupKeysChoice keys, bool windows9x) {
     Outcome outcome;
     // Without the line nothing asks for the password: a password file would protect nothing
     // and give the password away, so nothing more is written.
@@ -98,6 +99,16 @@ Outcome InstallLock(const SecretString& password, const std::string& application
             FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
     }
     WipeString(scrambled);
+    // The INSTALL= line starts the prompt from the boot folder: only once the password and the
+    // programs are all there, or the keys would be closed on a prompt that cannot run.
+    if (keys == StartupKeysChoice::Close) {
+        if (outcome.Succeeded())
+            CloseStartupKeys(windows9x, outcome);
+        else
+            outcome.Fail(StartupKeysNotClosed);
+    } else if (keys == StartupKeysChoice::Open) {
+        OpenStartupKeys(outcome);
+    }
     return outcome;
 }
 

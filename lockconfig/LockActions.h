@@ -15,13 +15,23 @@
 
 namespace qg {
 
-// Adds the boot-script line unless it is there letter for letter, writes the scrambled
-// password file and copies the two DOS-side programs from the application folder.
-Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
-                    const Pause& pause);
+// What an installation does with the start-up keys (lockconfig/StartupKeyFiles.h).
+enum class StartupKeysChoice {
+    LeaveAlone, // the ordinary lock: CONFIG.SYS and MSDOS.SYS are not touched
+    Close,      // the strong lock, once everything else is in place
+    Open,       // the new password cannot be typed before KEYB: back to the ordinary lock
+};
 
-// Deletes the DOS-side files and the boot folder (unless something else remains in it), and
-// takes every boot-script line out of the boot script.
+// Adds the boot-script line unless it is there letter for letter, writes the scrambled
+// password file and copies the two DOS-side programs from the application folder; then does
+// with the start-up keys what `keys` says (MSDOS.SYS only on Windows 95/98, `windows9x`).
+Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
+                    const Pause& pause, StartupKeysChoice keys = StartupKeysChoice::LeaveAlone,
+                    bool windows9x = false);
+
+// Opens the start-up keys (puts CONFIG.SYS and MSDOS.SYS back), deletes the DOS-side files and
+// the boot folder (unless something else remains in it), and takes every boot-script line out
+// of the boot script.
 Outcome RemoveLock(const Pause& pause);
 
 // Deletes the earlier version's password file; done only after a successful installation.

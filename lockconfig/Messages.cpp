@@ -5,13 +5,40 @@
 
 namespace qg {
 
+std::string KeyboardDiffersText(const std::string& characters) {
+    std::string text = Messages::KeyboardDiffers.text;
+    for (const char c : characters)
+        (text += ' ') += c;
+    return text + "\r\n\r\n" + Messages::KeyboardDiffersEnd;
+}
+
 void ShowMessage(HWND owner, const Message& message) {
     ShowMessage(owner, message, message.text);
 }
 
+namespace {
+
+UINT IconFlag(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Error:
+        return MB_ICONERROR;
+    case MessageIcon::Question:
+        return MB_ICONQUESTION;
+    case MessageIcon::Information:
+        break;
+    }
+    return MB_ICONINFORMATION;
+}
+
+} // namespace
+
 void ShowMessage(HWND owner, const Message& message, const std::string& text) {
-    const UINT icon = message.icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
-    ::MessageBoxA(owner, text.c_str(), message.title, MB_OK | icon);
+    ::MessageBoxA(owner, text.c_str(), message.title, MB_OK | IconFlag(message.icon));
+}
+
+bool AskQuestion(HWND owner, const Message& message) {
+    return ::MessageBoxA(owner, message.text, message.title,
+                         MB_YESNO | IconFlag(message.icon)) == IDYES;
 }
 
 } // namespace qg

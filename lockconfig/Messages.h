@@ -12,7 +12,7 @@
 
 namespace qg {
 
-enum class MessageIcon { Information, Error };
+enum class MessageIcon { Information, Error, Question };
 
 struct Message {
     const char* text;
@@ -53,6 +53,24 @@ constexpr Message BootScriptNotRun{
     "boot password will only be asked for when this computer starts MS-DOS, Windows 95 or "
     "Windows 98 from drive C:.",
     "Quillgate", MessageIcon::Information};
+// Before the strong lock, once the password is confirmed: answered Yes or No.
+constexpr Message CloseStartupKeys{
+    "Anyone can still get past the password while this computer starts: F5 or F8 skip the "
+    "start-up files, Ctrl+C can end the boot script, and Windows 95/98 offer Safe mode after a "
+    "start that did not finish. Close these ways as well?"
+    "\r\n\r\n"
+    "Then only a boot disk gets past the password. Keep one, in case you forget it.",
+    "Quillgate", MessageIcon::Question};
+// Instead of that question when the password has characters that the prompt before the
+// keyboard driver would take from other keys (KeyboardDiffersText puts them in).
+constexpr Message KeyboardDiffers{
+    "The start-up keys are not closed with this password: before the keyboard driver loads, "
+    "this computer has the US keyboard, where these characters of the password are on other "
+    "keys:",
+    "Quillgate", MessageIcon::Information};
+constexpr char KeyboardDiffersEnd[] =
+    "The password is asked for by " QG_BOOT_SCRIPT " as without them. To close the start-up "
+    "keys, choose a password without these characters.";
 constexpr Message SettingsSaved{"Settings saved, thank you.", "Note!", MessageIcon::Information};
 // Leads the list of the steps that failed (Outcome::Message).
 constexpr Message SettingsNotSaved{"The settings could not be saved.", "Quillgate",
@@ -67,6 +85,10 @@ constexpr Message WindowNotCreated{
 
 } // namespace Messages
 
+// Ends the report of an installation whose other steps failed, so the keys stay open.
+constexpr char StartupKeysNotClosed[] = "The start-up keys were not closed, as the steps above "
+                                        "failed.";
+
 // Ends the report of an installation that could not add the boot-script line.
 constexpr char LockNotSwitchedOn[] = "The lock was not switched on: no password was saved and "
                                      "nothing was written to " QG_BOOT_FOLDER ".";
@@ -77,9 +99,14 @@ constexpr char PasswordPrompt[] =
     "Please enter your password (Max " QG_MAX_PASSWORD_LENGTH_TEXT " characters)";
 constexpr char ConfirmPasswordPrompt[] = "Confirm password";
 
+// The text of KeyboardDiffers for these characters.
+std::string KeyboardDiffersText(const std::string& characters);
+
 // Shows the message modally, with one OK button, and returns when the user has closed it.
 void ShowMessage(HWND owner, const Message& message);
 // The same box with a text made at run time, such as a list of failed steps.
 void ShowMessage(HWND owner, const Message& message, const std::string& text);
+// Shows the question modally with Yes and No buttons; true for Yes.
+bool AskQuestion(HWND owner, const Message& message);
 
 } // namespace qg

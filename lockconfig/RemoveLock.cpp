@@ -6,6 +6,7 @@
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
 #include "lockconfig/SafeFiles.h"
+#include "lockconfig/StartupKeyFiles.h"
 #include "support/FileUtil.h"
 #include "support/FolderStep.h"
 
@@ -43,6 +44,9 @@ void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
 
 Outcome RemoveLock(const Pause& pause) {
     Outcome outcome;
+    // CONFIG.SYS and MSDOS.SYS first, while their records are still in the boot folder, and
+    // while the INSTALL= line still finds the prompt it starts.
+    OpenStartupKeys(outcome);
     // The new password file first: with the password file gone, the boot prompt would read it.
     DeleteBootFile(PasswordNewPath, outcome);
     DeleteBootFile(PasswordFilePath, outcome);

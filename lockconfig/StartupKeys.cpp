@@ -1,0 +1,417 @@
+/*
+ * The strong lock's text edits and the keyboard check (see StartupKeys.h).
+ */
+#include "lockconfig/StartupKeys.h"
+
+#include "lockconfig/BootScript.h"
+#include "lockconfig/Contract.h"
+
+#include <cstdio>
+
+namespace qg {
+
+namespace {
+
+constexpr char EndOfFileMark = '\x1a';
+constexpr char LineEnd[] = "\r\n";
+constexpr char InstallLine[] = QG_INSTALL_LINE;
+constexpr char CommonBlock[] = "[COMMON]";
+
+std::string AsciiUpper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The setting a line names ("INSTALL", "BOOTKEYS"), in capitals; empty without an "=".
+std::string KeyOf(const std::string& line) {
+    const std::size_t equals = line.find('=');
+    return equals == std::string::npos ? std::string() : AsciiUpper(Trim(line.substr(0, equals)));
+}
+
+std::string ValueOf(const std::string& line) {
+    const std::size_t equals = line.find('=');
+    return equals == std::string::npos ? std::string() : Trim(line.substr(equals + 1));
+}
+
+bool IsInstallLine(const std::string& line) {
+    return AsciiUpper(line) == AsciiUpper(InstallLine);
+}
+
+bool IsBlockHeader(const std::string& line) {
+    const std::string trimmed = Trim(line);
+    return !trimmed.empty() && trimmed[0] == '[';
+}
+
+// An INSTALL= line of the owner's that loads the keyboard driver (KEYB, KEYB.COM, KEYB.EXE).
+bool LoadsKeyb(const std::string& line) {
+    const std::string key = KeyOf(line);
+    if (key != "INSTALL" && key != "INSTALLHIGH")
+        return false;
+    std::string program = ValueOf(line);
+    program = program.substr(0, program.find_first_of(" \t"));
+    const std::size_t slash = program.find_last_of("\\:");
+    if (slash != std::string::npos)
+        program = program.substr(slash + 1);
+    program = AsciiUpper(program.substr(0, program.find('.')));
+    return program == "KEYB";
+}
+
+bool HoldsSwitchN(const std::string& value) {
+    const std::string upper = AsciiUpper(value);
+    for (std::size_t at = upper.find("/N"); at != std::string::npos; at = upper.find("/N", at + 1)) {
+        const std::size_t next = at + 2;
+        if (next == upper.size() || upper[next] == ' ' || upper[next] == '\t' || upper[next] == '/')
+            return true;
+    }
+    return false;
+}
+
+void Insert(TextLines& text, std::size_t at, const std::string& line) {
+    text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(at), {line, LineEnd});
+}
+
+// Makes sure a line can follow the last one.
+void EndLastLine(TextLines& text) {
+    if (!text.lines.empty() && text.lines.back().end.empty())
+        text.lines.back().end = LineEnd;
+}
+
+// The last line that `matches`, or npos.
+template <typename Match>
+std::size_t FindLast(const TextLines& text, Match matches) {
+    for (std::size_t i = text.lines.size(); i-- > 0;) {
+        if (matches(text.lines[i].text))
+            return i;
+    }
+    return std::string::npos;
+}
+
+// Undoes the lock's edits in a text that others may have changed since: each line the lock
+// added goes and each line it changed gets its old text back, where it is still found as the
+// lock wrote it (the last such line: the lock's lines come after the owner's). A block header
+// the lock added goes only when its block holds nothing else any more.
+void UndoEdits(TextLines& text, const std::vector<LineEdit>& edits) {
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+        if (edit->kind == LineEdit::Kind::Added && IsBlockHeader(edit->after))
+            continue;
+        const bool install = IsInstallLine(edit->after);
+        const std::size_t at = FindLast(text, [&](const std::string& line) {
+            return install ? IsInstallLine(line) : line == edit->after;
+        });
+        if (at == std::string::npos)
+            continue;
+        if (edit->kind == LineEdit::Kind::Added)
+            text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(at));
+        else
+            text.lines[at].text = edit->before;
+    }
+    for (const LineEdit& edit : edits) {
+        if (edit.kind != LineEdit::Kind::Added || !IsBlockHeader(edit.after))
+            continue;
+        const std::size_t at =
+            FindLast(text, [&](const std::string& line) { return Trim(line) == edit.after; });
+        if (at == std::string::npos)
+            continue;
+        bool empty = true;
+        for (std::size_t i = at + 1; i < text.lines.size() && !IsBlockHeader(text.lines[i].text);
+             ++i)
+            empty = empty && Trim(text.lines[i].text).empty();
+        if (empty)
+            text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}
+
+bool OnlyBlankLines(const TextLines& text) {
+    for (const TextLine& line : text.lines) {
+        if (!Trim(line.text).empty())
+            return false;
+    }
+    return text.tail.empty();
+}
+
+SystemFileRestore Written(const std::string& before, const std::string& after) {
+    SystemFileRestore restore;
+    if (after != before) {
+        restore.action = SystemFileRestore::Action::Write;
+        restore.text = after;
+    }
+    return restore;
+}
+
+constexpr char PaddingLine[] =
+    ";xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx";
+
+} // namespace
+
+TextLines SplitLines(const std::string& bytes) {
+    TextLines text;
+    const std::size_t mark = bytes.find(EndOfFileMark);
+    const std::size_t end = mark == std::string::npos ? bytes.size() : mark;
+    if (mark != std::string::npos)
+        text.tail = bytes.substr(mark);
+    std::size_t start = 0;
+    while (start < end) {
+        std::size_t stop = start;
+        while (stop < end && bytes[stop] != '\r' && bytes[stop] != '\n')
+            ++stop;
+        std::size_t next = stop;
+        if (next < end)
+            next += bytes[stop] == '\r' && stop + 1 < end && bytes[stop + 1] == '\n' ? 2 : 1;
+        text.lines.push_back({bytes.substr(start, stop - start), bytes.substr(stop, next - stop)});
+        start = next;
+    }
+    return text;
+}
+
+std::string JoinLines(const TextLines& text) {
+    std::string bytes;
+    for (const TextLine& line : text.lines)
+        bytes += line.text + line.end;
+    return bytes + text.tail;
+}
+
+bool HoldsInstallLine(const std::string& configSys) {
+    for (const TextLine& line : SplitLines(configSys).lines) {
+        if (IsInstallLine(line.text))
+            return true;
+    }
+    return false;
+}
+
+SystemFileEdit CloseKeysInConfigSys(const std::string& configSys, bool switchN) {
+    SystemFileEdit result{configSys, {}};
+    if (HoldsInstallLine(configSys))
+        return result;
+    TextLines text = SplitLines(configSys);
+    std::size_t at = FindLast(text, LoadsKeyb);
+    if (at != std::string::npos) {
+        ++at;
+    } else {
+        at = text.lines.size();
+        EndLastLine(text);
+        // With menu blocks, the lines at the end belong to the last block only.
+        const std::size_t header = FindLast(text, IsBlockHeader);
+        if (header != std::string::npos && AsciiUpper(Trim(text.lines[header].text)) != CommonBlock) {
+            Insert(text, at++, CommonBlock);
+            result.edits.push_back({LineEdit::Kind::Added, {}, CommonBlock});
+        }
+    }
+    if (switchN) {
+        const std::size_t switches =
+            FindLast(text, [](const std::string& line) { return KeyOf(line) == "SWITCHES"; });
+        if (switches == std::string::npos) {
+            Insert(text, at++, "SWITCHES=/N");
+            result.edits.push_back({LineEdit::Kind::Added, {}, "SWITCHES=/N"});
+        } else if (!HoldsSwitchN(ValueOf(text.lines[switches].text))) {
+            std::string& line = text.lines[switches].text;
+            const std::string before = line;
+            line = line.substr(0, line.find_last_not_of(" \t") + 1) + " /N";
+            result.edits.push_back({LineEdit::Kind::Replaced, before, line});
+        }
+    }
+    Insert(text, at, InstallLine);
+    result.edits.push_back({LineEdit::Kind::Added, {}, InstallLine});
+    result.text = JoinLines(text);
+    return result;
+}
+
+bool IsTextMsdosSys(const std::string& msdosSys) {
+    const std::string body = msdosSys.substr(0, msdosSys.find(EndOfFileMark));
+    for (unsigned char c : body) {
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    }
+    for (const TextLine& line : SplitLines(body).lines) {
+        if (AsciiUpper(Trim(line.text)) == "[OPTIONS]")
+            return true;
+    }
+    return false;
+}
+
+SystemFileEdit CloseKeysInMsdosSys(const std::string& msdosSys) {
+    SystemFileEdit result{msdosSys, {}};
+    if (!IsTextMsdosSys(msdosSys))
+        return result;
+    TextLines text = SplitLines(msdosSys);
+    const std::size_t header = FindLast(text, [](const std::string& line) {
+        return AsciiUpper(Trim(line)) == "[OPTIONS]";
+    });
+    std::size_t end = header + 1;
+    while (end < text.lines.size() && !IsBlockHeader(text.lines[end].text))
+        ++end;
+    const struct {
+        const char* name;
+        bool addWhenAbsent;
+    } settings[] = {{"BootKeys", true}, {"BootWarn", true}, {"BootMenu", false}};
+    std::vector<std::string> added;
+    for (const auto& setting : settings) {
+        const std::string closed = std::string(setting.name) + "=0";
+        bool found = false;
+        for (std::size_t i = header + 1; i < end; ++i) {
+            std::string& line = text.lines[i].text;
+            if (KeyOf(line) != AsciiUpper(setting.name))
+                continue;
+            found = true;
+            if (ValueOf(line) != "0") {
+                result.edits.push_back({LineEdit::Kind::Replaced, line, closed});
+                line = closed;
+            }
+        }
+        if (!found && setting.addWhenAbsent)
+            added.push_back(closed);
+    }
+    if (!added.empty() && text.lines[header].end.empty())
+        text.lines[header].end = LineEnd;
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        Insert(text, header + 1 + i, added[i]);
+        result.edits.push_back({LineEdit::Kind::Added, {}, added[i]});
+    }
+    if (JoinLines(text).size() < MsdosSysMinimumSize)
+        EndLastLine(text);
+    while (JoinLines(text).size() < MsdosSysMinimumSize) {
+        Insert(text, text.lines.size(), PaddingLine);
+        result.edits.push_back({LineEdit::Kind::Added, {}, PaddingLine});
+    }
+    result.text = JoinLines(text);
+    return result;
+}
+
+std::string FormatRecord(const SystemFileRecord& record) {
+    char header[32];
+    std::snprintf(header, sizeof header, "QGR1 %c %08lX %c\r\n", record.present ? '1' : '0',
+                  static_cast<unsigned long>(record.attributes), record.switchN ? '1' : '0');
+    return header + record.bytes;
+}
+
+std::optional<SystemFileRecord> ParseRecord(const std::string& bytes) {
+    // "QGR1 p aaaaaaaa s\r\n", then the file's bytes.
+    constexpr std::size_t HeaderSize = 19;
+    if (bytes.size() < HeaderSize || bytes.compare(0, 5, "QGR1 ") != 0 || bytes[6] != ' ' ||
+        bytes[15] != ' ' || bytes.compare(17, 2, "\r\n") != 0)
+        return std::nullopt;
+    auto flag = [](char c) -> std::optional<bool> {
+        if (c == '0' || c == '1')
+            return c == '1';
+        return std::nullopt;
+    };
+    const std::optional<bool> present = flag(bytes[5]), switchN = flag(bytes[16]);
+    if (!present || !switchN)
+        return std::nullopt;
+    SystemFileRecord record;
+    for (std::size_t i = 7; i < 15; ++i) {
+        const char c = bytes[i];
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0)
+            return std::nullopt;
+        record.attributes = record.attributes << 4 | static_cast<std::uint32_t>(digit);
+    }
+    record.present = *present;
+    record.switchN = *switchN;
+    record.bytes = bytes.substr(HeaderSize);
+    if (!record.present && !record.bytes.empty())
+        return std::nullopt;
+    return record;
+}
+
+SystemFileRestore OpenKeysInConfigSys(bool present, const std::string& configSys,
+                                      const SystemFileRecord* record) {
+    if (!present)
+        return {};
+    TextLines text = SplitLines(configSys);
+    if (record) {
+        const SystemFileEdit lockWrote = CloseKeysInConfigSys(record->bytes, record->switchN);
+        if (configSys == lockWrote.text && !lockWrote.edits.empty()) {
+            SystemFileRestore restore;
+            restore.exact = true;
+            restore.action = record->present ? SystemFileRestore::Action::Write
+                                             : SystemFileRestore::Action::Delete;
+            restore.text = record->bytes;
+            return restore;
+        }
+        UndoEdits(text, lockWrote.edits);
+    }
+    for (std::size_t at; (at = FindLast(text, IsInstallLine)) != std::string::npos;)
+        text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(at));
+    if (record && !record->present && OnlyBlankLines(text)) {
+        SystemFileRestore restore;
+        restore.action = SystemFileRestore::Action::Delete;
+        return restore;
+    }
+    return Written(configSys, JoinLines(text));
+}
+
+SystemFileRestore OpenKeysInMsdosSys(const std::string& msdosSys, const SystemFileRecord& record) {
+    const SystemFileEdit lockWrote = CloseKeysInMsdosSys(record.bytes);
+    if (lockWrote.edits.empty())
+        return {};
+    if (msdosSys == lockWrote.text) {
+        SystemFileRestore restore = Written(msdosSys, record.bytes);
+        restore.exact = true;
+        return restore;
+    }
+    TextLines text = SplitLines(msdosSys);
+    UndoEdits(text, lockWrote.edits);
+    return Written(msdosSys, JoinLines(text));
+}
+
+DosSystem JudgeDosSystem(bool textMsdosSys, bool kernelSys, const std::string& ioSys) {
+    if (textMsdosSys)
+        return DosSystem::Windows9x;
+    if (kernelSys)
+        return DosSystem::FreeDos;
+    if (ioSys.find("Starting MS-DOS") != std::string::npos)
+        return DosSystem::MsDos6;
+    return DosSystem::Other;
+}
+
+bool TakesSwitchN(DosSystem system) {
+    return system == DosSystem::FreeDos || system == DosSystem::MsDos6;
+}
+
+std::optional<KeyStroke> FindKeyInRows(const std::vector<KeyRow>& rows, char c) {
+    for (const unsigned char shift : {0, 1}) {
+        for (const KeyRow& row : rows) {
+            const std::string keys = shift ? row.shifted : row.plain;
+            const std::size_t at = keys.find(c);
+            if (at != std::string::npos)
+                return KeyStroke{static_cast<unsigned char>(row.firstScanCode + at), shift};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<KeyStroke> UsKeyStroke(char c) {
+    static const std::vector<KeyRow> us = {
+        {0x02, "1234567890-=", "!@#$%^&*()_+"},
+        {0x10, "qwertyuiop[]", "QWERTYUIOP{}"},
+        {0x1E, "asdfghjkl;'`", "ASDFGHJKL:\"~"},
+        {0x2B, "\\zxcvbnm,./", "|ZXCVBNM<>?"},
+        {0x39, " ", ""},
+    };
+    return FindKeyInRows(us, c);
+}
+
+std::string CharactersTypedDifferently(const std::string& password, const KeyLayout& layout) {
+    std::string differ;
+    for (const char c : password) {
+        if (differ.find(c) != std::string::npos)
+            continue;
+        const std::optional<KeyStroke> here = layout(c), us = UsKeyStroke(c);
+        if (!here || !us || !(*here == *us))
+            differ += c;
+    }
+    return differ;
+}
+
+} // namespace qg

@@ -1,0 +1,140 @@
+/*
+ * The strong lock's text edits, without the file system: CONFIG.SYS gets the line that starts
+ * the boot prompt before the command interpreter (and SWITCHES=/N where the system takes it),
+ * a text MSDOS.SYS of Windows 95/98 gets BootKeys=0 and BootWarn=0, and each edit can be taken
+ * back. Also the keyboard check: which password characters sit elsewhere than on the US
+ * layout, which is the only one there is while CONFIG.SYS runs (KEYB comes later).
+ *
+ * Both files are single-byte text read by DOS up to the end-of-file mark 0x1A. Every line that
+ * is not edited keeps its bytes and its own line end, so the lock changes only what it means to.
+ */
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qg {
+
+// A line with its own line end ("\r\n", "\n", "\r" or none on the last line).
+struct TextLine {
+    std::string text;
+    std::string end;
+};
+struct TextLines {
+    std::vector<TextLine> lines;
+    std::string tail; // from the first 0x1A on, or empty
+};
+TextLines SplitLines(const std::string& bytes);
+std::string JoinLines(const TextLines& text);
+
+// One line the lock added, or changed from `before` to `after`.
+struct LineEdit {
+    enum class Kind { Added, Replaced };
+    Kind kind = Kind::Added;
+    std::string before; // the owner's line (Replaced only)
+    std::string after;  // the line as the lock writes it
+    bool operator==(const LineEdit& other) const {
+        return kind == other.kind && before == other.before && after == other.after;
+    }
+};
+struct SystemFileEdit {
+    std::string text;            // the file afterwards
+    std::vector<LineEdit> edits; // empty: the file stays as it is
+};
+
+// True when a line of CONFIG.SYS is the lock's INSTALL= line, in any letter case.
+bool HoldsInstallLine(const std::string& configSys);
+
+// CONFIG.SYS with the INSTALL= line: after the owner's last INSTALL= line that loads KEYB
+// (then the prompt gets the owner's keyboard), else at the end, in a [COMMON] block when the
+// file has menu blocks. With `switchN`, /N is merged into the first SWITCHES= line (or a
+// SWITCHES=/N line goes before ours). Nothing changes when the line is there in any case.
+SystemFileEdit CloseKeysInConfigSys(const std::string& configSys, bool switchN);
+
+// True for the text MSDOS.SYS of Windows 95/98: settings text with an [Options] section. The
+// MSDOS.SYS of MS-DOS 6 and earlier is the DOS kernel itself, and is never edited.
+bool IsTextMsdosSys(const std::string& msdosSys);
+
+// Windows 95/98 need MSDOS.SYS to be at least this long.
+constexpr std::size_t MsdosSysMinimumSize = 1024;
+
+// The text MSDOS.SYS with BootKeys=0 and BootWarn=0 in [Options] (a BootMenu= that shows the
+// Startup menu at every start is set to 0 too), padded with comment lines to at least 1024
+// bytes. Any other file comes back unchanged, without edits.
+SystemFileEdit CloseKeysInMsdosSys(const std::string& msdosSys);
+
+// What was there before the lock changed a file: kept in the boot folder until removal.
+struct SystemFileRecord {
+    bool present = false;           // the file was there
+    std::uint32_t attributes = 0;   // its attributes
+    bool switchN = false;           // CONFIG.SYS: /N was written
+    std::string bytes;              // its bytes
+    bool operator==(const SystemFileRecord& other) const {
+        return present == other.present && attributes == other.attributes &&
+               switchN == other.switchN && bytes == other.bytes;
+    }
+};
+std::string FormatRecord(const SystemFileRecord& record);
+std::optional<SystemFileRecord> ParseRecord(const std::string& bytes);
+
+// What removal does with a file.
+struct SystemFileRestore {
+    enum class Action { Keep, Write, Delete };
+    Action action = Action::Keep;
+    std::string text; // Write: the new bytes
+    bool exact = false; // the file goes back to the recorded bytes (and attributes)
+};
+
+// CONFIG.SYS without the lock's changes. When it is as the lock left it, the recorded file
+// comes back byte for byte (or goes, when the lock created it). Otherwise each of the lock's
+// edits is undone in the text as it is now, and every INSTALL= line of the lock goes, in any
+// letter case; a created file left with nothing but blank lines goes. Without a record only
+// the INSTALL= lines go.
+SystemFileRestore OpenKeysInConfigSys(bool present, const std::string& configSys,
+                                      const SystemFileRecord* record);
+
+// MSDOS.SYS without the lock's changes, in the same way.
+SystemFileRestore OpenKeysInMsdosSys(const std::string& msdosSys, const SystemFileRecord& record);
+
+// Which DOS boots from drive C:, judged from its files, and so whether CONFIG.SYS may hold
+// SWITCHES=/N to switch F5/F8 off:
+// - a text MSDOS.SYS with [Options]: Windows 95/98, whose keys BootKeys=0 switches off;
+// - KERNEL.SYS: FreeDOS, which takes /N silently;
+// - an IO.SYS that shows "Starting MS-DOS..." (only MS-DOS 6 and later offer F5/F8): takes /N;
+// - anything else, MS-DOS 4.0 among them: no /N. MS-DOS 4.0 knows SWITCHES= but not /N, and
+//   shows "Bad command or parameters" and an error line at every boot; it has no F5/F8 anyway.
+enum class DosSystem { Windows9x, FreeDos, MsDos6, Other };
+DosSystem JudgeDosSystem(bool textMsdosSys, bool kernelSys, const std::string& ioSys);
+bool TakesSwitchN(DosSystem system);
+
+// Where a character sits on a keyboard: the scan code of its key, and the shift state in
+// VkKeyScan's bits (1 Shift, 2 Ctrl, 4 Alt; AltGr is Ctrl+Alt).
+struct KeyStroke {
+    unsigned char scanCode = 0;
+    unsigned char shift = 0;
+    bool operator==(const KeyStroke& other) const {
+        return scanCode == other.scanCode && shift == other.shift;
+    }
+};
+// A keyboard layout: where it puts a character, or nothing when it has no key for it.
+using KeyLayout = std::function<std::optional<KeyStroke>(char)>;
+
+// A row of keys: the scan code of its first key, its characters unshifted and with Shift.
+struct KeyRow {
+    unsigned char firstScanCode;
+    const char* plain;
+    const char* shifted;
+};
+std::optional<KeyStroke> FindKeyInRows(const std::vector<KeyRow>& rows, char c);
+
+// The US layout of the BIOS, which the boot prompt has before KEYB loads.
+std::optional<KeyStroke> UsKeyStroke(char c);
+
+// The password's characters that `layout` puts on another key or shift state than the US
+// layout does, each once, in the password's order. Empty: the prompt before KEYB can take it.
+std::string CharactersTypedDifferently(const std::string& password, const KeyLayout& layout);
+
+} // namespace qg
