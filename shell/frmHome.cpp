@@ -9,6 +9,7 @@
 #include "lockconfig/Messages.h"
 #include "lockconfig/PasswordEntry.h"
 #include "lockconfig/SafeFiles.h"
+#include "lockconfig/StartupKeyFiles.h"
 #include "resources/resource.h"
 #include "shell/Application.h"
 #include "shell/Container.h"
@@ -163,6 +164,8 @@ void frmHome::RunActivationSteps() {
     const bool scriptPresent = AnyFileExists(BootScriptPath);
     if (!scriptPresent)
         SetStatus(false);
+    // CONFIG.SYS's line starts the prompt too, with or without the boot script's.
+    const bool keysClosed = StartupKeysClosed();
     if (!m_app.ProgramFilesPresent()) {
         ShowMessage(m_hwnd, Messages::ProgramFilesMissing);
         m_app.EndProgram();
@@ -170,6 +173,11 @@ void frmHome::RunActivationSteps() {
     }
     if (FileExists(EarlierVersionFile)) {
         ShowMessage(m_hwnd, Messages::EarlierVersionAdvice);
+    }
+    if (keysClosed) {
+        SetStatus(true);
+        SelectOption(true);
+        return;
     }
     if (!scriptPresent)
         return;
@@ -209,10 +217,12 @@ void frmHome::Apply() {
         if (request.selectNo)
             SelectOption(false);
         if (!request.password.empty()) {
+            const StartupKeysChoice keys = ChooseStartupKeys(request.password.str());
             Outcome outcome;
             {
                 const ScopedFlag changing(m_changingFiles);
-                outcome = InstallLock(request.password, m_app.Folder(), Wait);
+                outcome = InstallLock(request.password, m_app.Folder(), Wait, keys,
+                                      WindowsRunsBootScript(WindowsVersion()));
             }
             request.password.wipe();
             FinishApply(outcome.Succeeded(), outcome.Message(), true);
@@ -225,6 +235,22 @@ void frmHome::Apply() {
         }
         FinishApply(outcome.Succeeded(), outcome.Message(), false);
     }
+}
+
+StartupKeysChoice frmHome::ChooseStartupKeys(const std::string& password) {
+    // Read back from the disk each time: the program keeps no settings of its own.
+    const bool closed = StartupKeysClosed();
+    // A password the prompt before KEYB cannot take would lock the owner out at every boot.
+    const std::string differ = CharactersTypedDifferentlyHere(password);
+    if (!differ.empty()) {
+        ShowMessage(m_hwnd, Messages::KeyboardDiffers, KeyboardDiffersText(differ));
+        return closed ? StartupKeysChoice::Open : StartupKeysChoice::LeaveAlone;
+    }
+    // Closed ones stay closed, and what a cut-short run left half closed gets finished.
+    if (closed)
+        return StartupKeysChoice::Close;
+    return AskQuestion(m_hwnd, Messages::CloseStartupKeys) ? StartupKeysChoice::Close
+                                                           : StartupKeysChoice::LeaveAlone;
 }
 
 void frmHome::FinishApply(bool succeeded, const std::string& failures, bool installed) {

@@ -4,6 +4,7 @@
  */
 #pragma once
 
+#include "lockconfig/LockActions.h"
 #include "shell/Form.h"
 
 #include <string>
@@ -32,6 +33,8 @@ private:
     void SelectOption(bool yes);
     void OnApply();
     void Apply();
+    // Asks about the start-up keys, or says why it does not; what the installation does.
+    StartupKeysChoice ChooseStartupKeys(const std::string& password);
     void FinishApply(bool succeeded, const std::string& failures, bool installed);
     void OnAbout();
     void OnClose();

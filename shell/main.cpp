@@ -2,6 +2,7 @@
  * Entry point of quillgate.exe. The program takes no arguments and keeps no settings.
  */
 #include "lockconfig/SafeFiles.h"
+#include "lockconfig/StartupKeyFiles.h"
 #include "shell/Application.h"
 
 #include <windows.h>
@@ -11,6 +12,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Before anything reads the boot script: an interrupted rewrite leaves a backup to put back.
     qg::RecoverBootScript();
+    // The same for CONFIG.SYS and MSDOS.SYS, which the strong lock changes the same way.
+    qg::RecoverStartupKeyFiles();
     qg::Application app(qg::ApplicationFolder());
     return app.Run();
 }

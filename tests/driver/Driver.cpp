@@ -4,6 +4,7 @@
 #include "tests/driver/Driver.h"
 
 #include "lockconfig/BootFiles.h"
+#include "lockconfig/StartupKeyFiles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -131,7 +132,9 @@ void RemovePath(const std::string& path) {
 
 void CleanDriveC() {
     for (const char* path : {qg::BootScriptPath, qg::BootFolderPath, qg::ScratchFilePath,
-                             qg::BootScriptBackupPath})
+                             qg::BootScriptBackupPath, qg::ConfigSysPath, qg::ConfigSysScratchPath,
+                             qg::ConfigSysBackupPath, qg::MsdosSysPath, qg::MsdosSysScratchPath,
+                             qg::MsdosSysBackupPath, "c:\\io.sys", "c:\\kernel.sys"})
         RemovePath(path);
 }
 
@@ -325,7 +328,8 @@ std::string MessageBoxIcon(HWND box) {
         LPCSTR id;
         const char* name;
     } icons[] = {{reinterpret_cast<LPCSTR>(IDI_HAND), "error"},
-                 {reinterpret_cast<LPCSTR>(IDI_ASTERISK), "information"}};
+                 {reinterpret_cast<LPCSTR>(IDI_ASTERISK), "information"},
+                 {reinterpret_cast<LPCSTR>(IDI_QUESTION), "question"}};
     for (const auto& candidate : icons) {
         HDC drawn = ::CreateCompatibleDC(screen);
         HBITMAP drawnBits = ::CreateCompatibleBitmap(screen, w, h);
@@ -351,10 +355,11 @@ std::string MessageBoxIcon(HWND box) {
 }
 
 bool PressOk(HWND box) {
-    HWND ok = ::GetDlgItem(box, IDOK);
-    if (!ok)
-        ok = ::GetDlgItem(box, IDCANCEL);
-    Click(ok);
+    return PressButton(box, ::GetDlgItem(box, IDOK) ? IDOK : IDCANCEL);
+}
+
+bool PressButton(HWND box, int id) {
+    Click(::GetDlgItem(box, id));
     // The program goes on only once the box is gone; a caller that clicked on at once would
     // race it (a click on the home window lands while the box still holds it modal).
     return WaitUntil(20, [&] { return !::IsWindow(box) || !::IsWindowVisible(box); });

@@ -18,7 +18,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
 bool PathPresent(const std::string& path);
 void RemovePath(const std::string& path); // file or folder tree, whatever its attributes
-// Removes the boot script, the boot folder and the scratch files.
+// Removes the boot script, the boot folder, CONFIG.SYS, MSDOS.SYS, the DOS start-up files the
+// program looks at, and the scratch files.
 void CleanDriveC();
 
 // A host path as Wine's programs see it (drive Z: is the host's root).
@@ -88,10 +89,12 @@ struct MessageBoxInfo {
 };
 // The box's title and text once they have settled.
 MessageBoxInfo ReadMessageBox(HWND box);
-// "error" or "information" from the pixels of the box's icon; "" when neither matches.
+// "error", "information" or "question" from the pixels of the box's icon; "" when neither matches.
 std::string MessageBoxIcon(HWND box);
 // Presses OK and waits until the box has gone (false when it stayed 20 s).
 bool PressOk(HWND box);
+// The same with the box's button of this id (IDYES, IDNO).
+bool PressButton(HWND box, int id);
 
 // The program's input box ("Enter Password") showing this prompt; null after 10 seconds.
 HWND WaitInputBox(const App& app, const std::string& prompt);

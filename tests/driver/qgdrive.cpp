@@ -5,7 +5,9 @@
  *   qgdrive wait "<window caption>"   waits up to 20 s for a visible window with that caption
  *   qgdrive -desktop NAME ...    the same, on the Wine virtual desktop NAME
  *   qgdrive install <password>   starts the program, selects Yes, applies and types the password
- *                                twice, and waits for "Settings saved, thank you." and the end
+ *                                twice, answers No to closing the start-up keys, and waits for
+ *                                "Settings saved, thank you." and the end
+ *   qgdrive install-strong <password>   the same, answering Yes: the strong lock
  *   qgdrive remove               starts the program, selects No, applies, and waits the same
  */
 #include "lockconfig/Messages.h"
@@ -62,8 +64,9 @@ int Fail(const char* what) {
     return 1;
 }
 
-// Applies "Yes" with the password, or "No" when there is none.
-int Apply(const char* password) {
+// Applies "Yes" with the password, or "No" when there is none; `strong` answers the question
+// about the start-up keys with Yes.
+int Apply(const char* password, bool strong = false) {
     qgtest::App app;
     HWND home = app.WaitWindow(HomeCaption, 15);
     if (!home)
@@ -81,7 +84,16 @@ int Apply(const char* password) {
     HWND box = app.WaitMessageBox(15);
     if (!box)
         return Fail("no message after the password");
-    const qgtest::MessageBoxInfo info = qgtest::ReadMessageBox(box);
+    qgtest::MessageBoxInfo info = qgtest::ReadMessageBox(box);
+    if (info.text == qg::Messages::CloseStartupKeys.text) {
+        qgtest::PressButton(box, strong ? IDYES : IDNO);
+        box = app.WaitMessageBox(15);
+        if (!box)
+            return Fail("no message after the question");
+        info = qgtest::ReadMessageBox(box);
+    } else if (strong) {
+        return Fail("the question about the start-up keys did not come");
+    }
     if (info.text != qg::Messages::SettingsSaved.text) {
         std::fprintf(stderr, "qgdrive: message \"%s\": \"%s\"\n", info.title.c_str(),
                      info.text.c_str());
@@ -114,6 +126,8 @@ int main(int argc, char** argv) {
             return WaitWindow(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "install") == 0)
             return Apply(argv[2]);
+        if (argc == 3 && std::strcmp(argv[1], "install-strong") == 0)
+            return Apply(argv[2], true);
         if (argc == 2 && std::strcmp(argv[1], "remove") == 0)
             return Apply(nullptr);
     } catch (const std::exception& e) {
@@ -123,6 +137,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: qgdrive click <window caption> <control caption>\n"
                          "       qgdrive wait <window caption>\n"
                          "       qgdrive install <password>\n"
+                         "       qgdrive install-strong <password>\n"
                          "       qgdrive remove\n");
     return 2;
 }

@@ -60,7 +60,19 @@ inline void ExpectMessage(App& app, const char* title, const std::string& text, 
 // The same for a message of the program's table; `text` when it was made at run time.
 inline void ExpectMessage(App& app, const qg::Message& message, const std::string& text = "") {
     ExpectMessage(app, message.title, text.empty() ? message.text : text,
-                  message.icon == qg::MessageIcon::Error ? "error" : "information");
+                  message.icon == qg::MessageIcon::Error      ? "error"
+                  : message.icon == qg::MessageIcon::Question ? "question"
+                                                              : "information");
+}
+
+// Answers the question about the start-up keys when it comes up, and leaves any other box (the
+// closing message) to the caller. True when it was asked.
+inline bool AnswerKeysQuestion(App& app, bool closeKeys) {
+    HWND box = app.WaitMessageBox(10);
+    if (!box || ReadMessageBox(box).text != qg::Messages::CloseStartupKeys.text)
+        return false;
+    EXPECT_TRUE(PressButton(box, closeKeys ? IDYES : IDNO));
+    return true;
 }
 
 // The home window once the splash has gone; null when it never came.
@@ -68,12 +80,16 @@ inline HWND OpenHome(App& app) {
     return app.WaitWindow(Home);
 }
 
-// Selects "Yes", presses Apply and gives the same password in both boxes.
-inline bool ApplyYes(App& app, HWND home, const std::string& password) {
+// Selects "Yes", presses Apply and gives the same password in both boxes; answers the question
+// about the start-up keys, when it comes, with No (the ordinary lock) unless `closeKeys`.
+inline bool ApplyYes(App& app, HWND home, const std::string& password, bool closeKeys = false) {
     Click(Child(home, "Yes"));
     Click(Child(home, "&Apply"));
-    return AnswerInputBox(app, FirstPrompt, password) &&
-           AnswerInputBox(app, ConfirmPrompt, password);
+    if (!AnswerInputBox(app, FirstPrompt, password) ||
+        !AnswerInputBox(app, ConfirmPrompt, password))
+        return false;
+    AnswerKeysQuestion(app, closeKeys);
+    return true;
 }
 
 inline void ApplyNo(HWND home) {

@@ -8,6 +8,9 @@
  */
 #include "tests/e2e/E2eCommon.h"
 
+#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeys.h"
+
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -77,15 +80,18 @@ struct CrashCase {
     std::function<void(const App&)> checkDone;     // the state after the uncut action
     std::vector<const char*> files;                // each absent, old or new, never a mix
     bool passwordKept;                             // the prompt's password never missing
+    std::vector<const char*> kept = {};            // each old or new, never absent
 };
 
 // Runs the action once uncut to measure it and to see the new state, then kills it at each
 // moment and starts the program again.
 void RunCrashes(const CrashCase& c) {
     const std::vector<std::string> paths(c.files.begin(), c.files.end());
-    auto snapshot = [&paths] {
+    auto snapshot = [&] {
         std::vector<FileState> states{ReadState("c:\\autoexec.bat")};
         for (const std::string& path : paths)
+            states.push_back(ReadState(path));
+        for (const char* path : c.kept)
             states.push_back(ReadState(path));
         states.push_back(PromptPassword());
         return states;
@@ -137,6 +143,13 @@ void RunCrashes(const CrashCase& c) {
             EXPECT_TRUE(!file.present || file == before[i + 1] || file == after[i + 1])
                 << when << ": " << paths[i] << " holds " << file.bytes.size() << " bytes";
         }
+        for (std::size_t i = 0; i < c.kept.size(); ++i) {
+            const std::size_t at = paths.size() + 1 + i;
+            EXPECT_TRUE(now[at].present && (now[at] == before[at] || now[at] == after[at]))
+                << when << ": " << c.kept[i] << " holds "
+                << (now[at].present ? std::to_string(now[at].bytes.size()) + " bytes"
+                                    : std::string("nothing"));
+        }
         const FileState& password = now.back();
         if (c.passwordKept) {
             EXPECT_TRUE(password.present && (password == before.back() || password == after.back()))
@@ -144,7 +157,9 @@ void RunCrashes(const CrashCase& c) {
                 << (password.present ? std::to_string(password.bytes.size()) + " bytes"
                                      : std::string("no password"));
         }
-        for (const char* leftover : {"c:\\autotemp", "c:\\autoexec.qgb"})
+        for (const char* leftover : {"c:\\autotemp", "c:\\autoexec.qgb", qg::ConfigSysScratchPath,
+                                     qg::ConfigSysBackupPath, qg::MsdosSysScratchPath,
+                                     qg::MsdosSysBackupPath})
             EXPECT_FALSE(PathPresent(leftover)) << when << ": " << leftover;
         ++seen[now == before ? 0 : now == after ? 1 : 2];
     }
@@ -197,4 +212,80 @@ TEST_F(E2eCrash, KilledRemovalLeavesWholeFiles) {
                 },
                 {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
                 false});
+}
+
+namespace {
+
+// CONFIG.SYS and MSDOS.SYS of a Windows 98 drive, long enough that writing them takes a moment.
+std::string LongConfigSys() {
+    std::string config = "DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n";
+    for (int i = 0; i < 100; ++i)
+        config += "REM line " + std::to_string(i) + "\r\n";
+    return config;
+}
+std::string MsdosSys98() {
+    std::string text = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n\r\n[Options]\r\nBootGUI=1\r\n";
+    for (char letter = 'a'; letter <= 's'; ++letter)
+        text += ";" + std::string(68, 'x') + letter + "\r\n";
+    return text;
+}
+constexpr DWORD HiddenSystemReadOnly =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+
+void LayOutWindows98Drive(const std::string& config, const std::string& msdos) {
+    WriteFileBytes(qg::ConfigSysPath, config);
+    WriteFileBytes(qg::MsdosSysPath, msdos);
+    ::SetFileAttributesA(qg::MsdosSysPath, HiddenSystemReadOnly);
+}
+
+} // namespace
+
+TEST_F(E2eCrash, KilledStrongInstallationLeavesWholeFiles) {
+    const std::string config = LongConfigSys(), msdos = MsdosSys98();
+    RunCrashes({"strong installation",
+                [&] {
+                    WriteFileBytes("c:\\autoexec.bat", LongBootScript());
+                    LayOutWindows98Drive(config, msdos);
+                },
+                [](App& app, HWND home) { return ApplyYes(app, home, "New1", true); },
+                [&](const App& app) {
+                    ExpectBootFolderFilled(app, "New1");
+                    EXPECT_EQ(ReadFileBytes(qg::ConfigSysPath),
+                              config + QG_INSTALL_LINE "\r\n");
+                    EXPECT_NE(ReadFileBytes(qg::MsdosSysPath), msdos);
+                },
+                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
+                false,
+                {qg::ConfigSysPath, qg::MsdosSysPath}});
+}
+
+TEST_F(E2eCrash, KilledStrongRemovalLeavesWholeFiles) {
+    const std::string config = LongConfigSys(), msdos = MsdosSys98();
+    // The drive as the strong lock leaves it, with its records of what was there before.
+    const std::string closedConfig = qg::CloseKeysInConfigSys(config, false).text;
+    const std::string closedMsdos = qg::CloseKeysInMsdosSys(msdos).text;
+    RunCrashes({"strong removal",
+                [&] {
+                    LayOutInstalledFolder("OldPassword123");
+                    WriteFileBytes("c:\\autoexec.bat", LongBootScript() + Line + "\r\n");
+                    LayOutWindows98Drive(closedConfig, closedMsdos);
+                    WriteFileBytes(qg::ConfigSysRecordPath,
+                                   qg::FormatRecord({true, 0, false, config}));
+                    WriteFileBytes(qg::MsdosSysRecordPath,
+                                   qg::FormatRecord({true, HiddenSystemReadOnly, false, msdos}));
+                },
+                [](App&, HWND home) {
+                    ApplyNo(home);
+                    return true;
+                },
+                [&](const App&) {
+                    EXPECT_EQ(ReadFileBytes(qg::ConfigSysPath), config);
+                    EXPECT_EQ(ReadFileBytes(qg::MsdosSysPath), msdos);
+                    EXPECT_EQ(::GetFileAttributesA(qg::MsdosSysPath) & HiddenSystemReadOnly,
+                              HiddenSystemReadOnly);
+                    EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
+                },
+                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
+                false,
+                {qg::ConfigSysPath, qg::MsdosSysPath}});
 }

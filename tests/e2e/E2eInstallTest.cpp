@@ -216,6 +216,7 @@ TEST_F(E2eInstall, WindowsThatSkipsTheBootScriptIsToldSo) {
         EXPECT_EQ(app.WaitMessageBox(0), nullptr) << c.windows; // no other box
         ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "Both9")) << c.windows;
         ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "Both9")) << c.windows;
+        EXPECT_TRUE(AnswerKeysQuestion(app, false)) << c.windows;
         ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(15)) << c.windows;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), std::string(Line) + "\r\n") << c.windows;

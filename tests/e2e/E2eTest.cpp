@@ -291,6 +291,7 @@ TEST_F(E2e, InstallThenRemoveRoundTrip) {
         Click(Child(home, "&Apply"));
         ASSERT_TRUE(AnswerInputBox(app, "Please enter your password (Max 15 characters)", "Secret7k"));
         ASSERT_TRUE(AnswerInputBox(app, "Confirm password", "Secret7k"));
+        EXPECT_TRUE(AnswerKeysQuestion(app, false)); // No: the lock as it always was
         ExpectMessage(app, qg::Messages::SettingsSaved);
         EXPECT_TRUE(app.WaitExit(5));
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), original + Line + "\r\n");
@@ -568,6 +569,7 @@ TEST_F(E2e, HiddenBootScriptHoldingTheLineGetsNoSecondLine) {
     Click(Child(home, "&Apply"));
     ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1"));
     ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1"));
+    EXPECT_TRUE(AnswerKeysQuestion(app, false));
     HWND saved = app.WaitMessageBox();
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(ReadMessageBox(saved).text, Saved);
