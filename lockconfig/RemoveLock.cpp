@@ -53,7 +53,7 @@ Outcome RemoveLock(const Pause& pause) {
     DeleteBootFile(RebootProgramTarget, outcome);
     DeleteBootFile(BootProgramTarget, outcome);
     // Leftovers of an installation that was cut short would keep the folder from going.
-    for (const char* leftover : {PasswordTempPath, RebootProgramTemp, BootProgramTemp})
+    for (const char* leftover : {PasswordTempPath, RebootProgramTemp, BootProgramTemp, RecordTempPath})
         DiscardFile(leftover);
     if (!::RemoveDirectoryA(BootFolderPathLower)) {
         const DWORD error = ::GetLastError();
