@@ -6,7 +6,6 @@
 #include "lockconfig/BootScript.h"
 #include "lockconfig/Contract.h"
 
-#include <cstdio>
 
 namespace qg {
 
@@ -288,10 +287,15 @@ SystemFileEdit CloseKeysInMsdosSys(const std::string& msdosSys) {
 }
 
 std::string FormatRecord(const SystemFileRecord& record) {
-    char header[32];
-    std::snprintf(header, sizeof header, "QGR1 %c %08lX %c\r\n", record.present ? '1' : '0',
-                  static_cast<unsigned long>(record.attributes), record.switchN ? '1' : '0');
-    return header + record.bytes;
+    // Formatted by hand: the C runtime's printf would pull locale functions into the program.
+    std::string header = "QGR1 ";
+    header += record.present ? '1' : '0';
+    header += ' ';
+    for (int shift = 28; shift >= 0; shift -= 4)
+        header += "0123456789ABCDEF"[(record.attributes >> shift) & 0xF];
+    header += ' ';
+    header += record.switchN ? '1' : '0';
+    return header + "\r\n" + record.bytes;
 }
 
 std::optional<SystemFileRecord> ParseRecord(const std::string& bytes) {
