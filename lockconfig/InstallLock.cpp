@@ -49,16 +49,59 @@ void CopyProgram(const std::string& applicationFolder, const char* suffix, const
                  const char* temp, Outcome& outcome) {
     const std::string source = applicationFolder + suffix;
     const DWORD error = CopyFileWhole(source, target, temp);
-    if (error)
-        outcome.Fail(FailedStep(target, "copied from " + source, DescribeFileError(error)));
+    if (!error)
+        return;
+    std::string sentence = FailedStep(target, "copied from " + source, DescribeFileError(error));
+    if (AnyFileExists(temp))
+        sentence += std::string(" Its new copy is kept as ") + temp + ".";
+    outcome.Fail(sentence);
+}
+
+// What the boot prompt will read after a failed write of the password file, judged by the disk:
+// it reads the password file, and the new one only while the password file is missing.
+enum class PromptReads { NewPassword, OldPassword, Nothing };
+
+// True when the file holds exactly these bytes.
+bool Holds(const char* path, const std::string& bytes) {
+    std::string found;
+    const bool same = AnyFileExists(path) && ReadWholeFile(path, found) == NO_ERROR && found == bytes;
+    WipeString(found);
+    return same;
+}
+
+// Leaves only what the boot prompt should read: a new password file beside the password file
+// would take over whenever that one goes, and one that is not the new password whole is none.
+PromptReads SettlePasswordFiles(const std::string& scrambled) {
+    if (AnyFileExists(PasswordFilePath)) {
+        DiscardFile(PasswordNewPath);
+        return PromptReads::OldPassword;
+    }
+    if (Holds(PasswordNewPath, scrambled))
+        return PromptReads::NewPassword;
+    DiscardFile(PasswordNewPath);
+    return PromptReads::Nothing;
+}
+
+// The report of a failed password write says which password the boot prompt asks for now.
+std::string PasswordNotSaved(DWORD error, PromptReads reads) {
+    const std::string step = FailedStep(PasswordFilePath, "written", DescribeFileError(error));
+    switch (reads) {
+    case PromptReads::NewPassword:
+        return std::string("The new password was not put in its place: ") + step + " " +
+               NewPasswordInForce;
+    case PromptReads::OldPassword:
+        return "The password could not be saved: " + step + " " + OldPasswordInForce;
+    case PromptReads::Nothing:
+        break;
+    }
+    return "The password could not be saved: " + step + " " + NoPasswordInForce;
 }
 
 void FillBootFolder(const std::string& scrambled, bool replace,
                     const std::string& applicationFolder, const Pause& pause, Outcome& outcome) {
     const DWORD error = WritePasswordFile(scrambled, replace, pause);
     if (error)
-        outcome.Fail("The password could not be saved: " +
-                     FailedStep(PasswordFilePath, "written", DescribeFileError(error)));
+        outcome.Fail(PasswordNotSaved(error, SettlePasswordFiles(scrambled)));
     CopyProgram(applicationFolder, RebootProgramSuffix, RebootProgramTarget, RebootProgramTemp,
                 outcome);
     CopyProgram(applicationFolder, BootProgramSuffix, BootProgramTarget, BootProgramTemp,

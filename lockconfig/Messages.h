@@ -71,6 +71,15 @@ constexpr Message WindowNotCreated{
 constexpr char LockNotSwitchedOn[] = "The lock was not switched on: no password was saved and "
                                      "nothing was written to " QG_BOOT_FOLDER ".";
 
+// End the report of a password file that could not be written, saying what the boot prompt
+// asks for now.
+constexpr char NewPasswordInForce[] =
+    "The new password is asked for at boot all the same: the boot prompt reads "
+    QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_NEW_FILE " while " QG_BOOT_FOLDER_LOWER "\\"
+    QG_PASSWORD_FILE " is missing.";
+constexpr char OldPasswordInForce[] = "The old password is still the one asked for at boot.";
+constexpr char NoPasswordInForce[] = "No password is asked for at boot.";
+
 // The input boxes of a new password.
 constexpr char PasswordInputTitle[] = "Enter Password";
 constexpr char PasswordPrompt[] =

@@ -204,11 +204,24 @@ DWORD CopyFileWhole(const std::string& source, const std::string& target, const 
     }
     // CopyFile keeps the source's attributes, the read-only mark of a CD among them.
     ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (const DWORD error = ReplaceOwnFile(temp, target)) {
+    // On disk and checked before it takes the old copy's place: after a power cut DOS would
+    // otherwise run a program of the right size whose clusters were never written.
+    DWORD error = FlushFile(temp);
+    if (!error)
+        error = ReadWholeFile(temp, have);
+    if (!error && (want.empty() || have != want))
+        error = ERROR_WRITE_FAULT;
+    if (error) {
         DiscardFile(temp);
         return error;
     }
-    return NO_ERROR;
+    error = ReplaceOwnFile(temp, target);
+    if (error && !AnyFileExists(target) && ::MoveFileA(temp.c_str(), target.c_str()))
+        error = NO_ERROR; // a second try, once the old copy has really gone
+    // The new copy stays under its temporary name when it is the last copy there is.
+    if (error && AnyFileExists(target))
+        DiscardFile(temp);
+    return error;
 }
 
 } // namespace qg

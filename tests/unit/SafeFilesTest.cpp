@@ -227,6 +227,23 @@ TEST_F(SafeFiles, WholeWritesAndCopiesMeetingObstacles) {
     EXPECT_EQ(Bytes(temp), "<absent>");
 }
 
+TEST_F(SafeFiles, CopyNeverDeletesTheLastCopy) {
+    // The old copy is deleted but stays in the way until another program lets go of it (as a
+    // file deleted while open does on NT; Windows 95 removes it at once), so the rename fails:
+    // the new copy must survive under its temporary name.
+    const std::string target = Folder + "\\target", temp = Folder + "\\temp",
+                      source = Folder + "\\source";
+    Put(source, "new");
+    Put(target, "old program");
+    HANDLE held = ::CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const DWORD error = qg::CopyFileWhole(source, target, temp);
+    ::CloseHandle(held);
+    EXPECT_NE(error, 0u);
+    EXPECT_EQ(Bytes(target) + " | " + Bytes(temp), "<absent> | new");
+}
+
 // The boot script, the scratch file, the backup, the password file and the new password file
 // beside it, each "<absent>", or its bytes ("whole" for a password file of "Secret1").
 std::string OnDisk() {
@@ -302,5 +319,68 @@ TEST_F(SafeFiles, InstallAndRemoveStepByStep) {
         ::CreateDirectoryA(Folder.c_str(), nullptr);
         Put(Folder + "\\rb.com", "rb");
         Put(Folder + "\\qg.exe", "qg");
+    }
+}
+
+// What the boot prompt reads: the password file, or the new one while that is missing.
+std::string BootPromptReads() {
+    const char* path = qg::AnyFileExists(qg::PasswordFilePath) ? qg::PasswordFilePath
+                                                                : qg::PasswordNewPath;
+    const std::string bytes = Bytes(path);
+    return bytes == "<absent>"                         ? "no password"
+           : bytes == qg::ScramblePassword("Secret1") ? "the new password"
+           : bytes == "old"                           ? "the old password"
+                                                      : "other bytes";
+}
+
+TEST_F(SafeFiles, PasswordReportSaysWhatTheBootPromptAsksFor) {
+    // A change of password meets a file held open at its pause; the report must match what the
+    // boot prompt then reads, and no new password file may stay beside the password file.
+    const std::string held = " could not be written because another program is using it. ";
+    struct Case {
+        const char* name;
+        const char* heldAtPause; // nullptr: nothing
+        const char* promptReads;
+        std::string failure;     // empty: saved
+    };
+    const Case cases[] = {
+        {"nothing held", nullptr, "the new password", ""},
+        {"password file held", qg::PasswordFilePath, "the old password",
+         std::string("The password could not be saved: ") + qg::PasswordFilePath + held +
+             qg::OldPasswordInForce},
+        {"new password file held", qg::PasswordNewPath, "the new password",
+         std::string("The new password was not put in its place: ") + qg::PasswordFilePath +
+             held + qg::NewPasswordInForce},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        ::CreateDirectoryA(Folder.c_str(), nullptr);
+        Put(Folder + "\\rb.com", "rb");
+        Put(Folder + "\\qg.exe", "qg");
+        Put(qg::BootScriptPath, std::string(qg::BootScriptLine) + "\r\n");
+        ::CreateDirectoryA(qg::BootFolderPath, nullptr);
+        Put(qg::PasswordFilePath, "old");
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        const qg::Pause hold = [&](double) {
+            if (c.heldAtPause)
+                handle = ::CreateFileA(c.heldAtPause, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        };
+        qg::SecretString password;
+        password.buffer() = "Secret1";
+        const qg::Outcome outcome = qg::InstallLock(password, Folder, hold);
+        if (handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
+        EXPECT_TRUE(c.heldAtPause == nullptr || handle != INVALID_HANDLE_VALUE) << c.name;
+        EXPECT_EQ(BootPromptReads(), c.promptReads) << c.name;
+        if (c.failure.empty()) {
+            EXPECT_TRUE(outcome.Succeeded()) << c.name << ": " << outcome.Message();
+        } else {
+            ASSERT_EQ(outcome.Failures().size(), 1u) << c.name << ": " << outcome.Message();
+            EXPECT_EQ(outcome.Failures()[0], c.failure) << c.name;
+        }
+        if (qg::AnyFileExists(qg::PasswordFilePath)) {
+            EXPECT_EQ(Bytes(qg::PasswordNewPath), "<absent>") << c.name;
+        }
     }
 }
