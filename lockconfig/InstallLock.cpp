@@ -17,9 +17,11 @@ namespace qg {
 
 namespace {
 
-// True when the boot script holds the line, letter for letter, afterwards.
-bool AddBootScriptLine(const Pause& pause, Outcome& outcome) {
-    BootScriptOnDisk script;
+// True when the boot script holds the line, letter for letter, afterwards; `script` is what
+// was there before, and `added` says whether the line was added now.
+bool AddBootScriptLine(const Pause& pause, Outcome& outcome, BootScriptOnDisk& script,
+                       bool& added) {
+    added = false;
     if (!ReadSettledBootScript(script, outcome))
         return false;
     if (script.present && !script.readable) {
@@ -30,7 +32,25 @@ bool AddBootScriptLine(const Pause& pause, Outcome& outcome) {
     }
     if (script.present && HoldsExactBootScriptLine(script.bytes))
         return true;
-    return ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
+    added = ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
+    return added;
+}
+
+// Undoes the line just added, when the boot script is still what adding it made.
+void TakeBackBootScriptLine(const BootScriptOnDisk& before, const Pause& pause,
+                            Outcome& outcome) {
+    BootScriptOnDisk now;
+    bool taken = false;
+    if (ReadSettledBootScript(now, outcome) && now.present && now.readable &&
+        now.bytes == WithBootScriptLine(before.bytes)) {
+        if (before.present)
+            taken = ReplaceBootScript(now, before.bytes, 0, pause, outcome);
+        else if (const DWORD error = DeleteFileIfPresent(BootScriptPath))
+            outcome.Fail(FailedStep(BootScriptPath, "deleted", DescribeFileError(error)));
+        else
+            taken = true;
+    }
+    outcome.Fail(taken ? LineTakenOutAgain : LineLeftIn);
 }
 
 // The boot folder is there afterwards, made now or found.
@@ -127,9 +147,18 @@ DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause&
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
                     const Pause& pause) {
     Outcome outcome;
+    // A file of the boot folder's name would make the line start nothing at all.
+    const DWORD folder = PathAttributes(BootFolderPath);
+    if (folder != INVALID_FILE_ATTRIBUTES && !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
+        outcome.Fail(BootFolderIsAFile);
+        outcome.Fail(LockNotSwitchedOn);
+        return outcome;
+    }
     // Without the line nothing asks for the password: a password file would protect nothing
     // and give the password away, so nothing more is written.
-    if (!AddBootScriptLine(pause, outcome)) {
+    BootScriptOnDisk before;
+    bool added = false;
+    if (!AddBootScriptLine(pause, outcome, before, added)) {
         outcome.Fail(LockNotSwitchedOn);
         return outcome;
     }
@@ -141,7 +170,16 @@ Outcome InstallLock(const SecretString& password, const std::string& application
             FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
     }
     WipeString(scrambled);
+    // A line that starts nothing, or a prompt without a password, is no lock: a first
+    // installation that could not finish is taken back.
+    if (added && !LockCanRun())
+        TakeBackBootScriptLine(before, pause, outcome);
     return outcome;
+}
+
+bool LockCanRun() {
+    return AnyFileExists(BootProgramTarget) &&
+           (AnyFileExists(PasswordFilePath) || AnyFileExists(PasswordNewPath));
 }
 
 void DeleteEarlierVersionFile() {

@@ -71,6 +71,18 @@ constexpr Message WindowNotCreated{
 constexpr char LockNotSwitchedOn[] = "The lock was not switched on: no password was saved and "
                                      "nothing was written to " QG_BOOT_FOLDER ".";
 
+// A file, not a folder, has the boot folder's name: the lock's files cannot go there.
+constexpr char BootFolderIsAFile[] =
+    QG_BOOT_FOLDER " is a file, not a folder, so the lock's files cannot be put there. Rename or "
+    "move that file, then apply again.";
+// Ends the report of a first installation that wrote the line but could not finish.
+constexpr char LineTakenOutAgain[] =
+    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " was taken out of " QG_BOOT_SCRIPT
+    " again, so the lock is not switched on.";
+constexpr char LineLeftIn[] =
+    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " is still in " QG_BOOT_SCRIPT
+    ", but the lock cannot run until Quillgate is applied again.";
+
 // End the report of a password file that could not be written, saying what the boot prompt
 // asks for now.
 constexpr char NewPasswordInForce[] =

@@ -40,6 +40,8 @@ inline HomeState ReadHome(HWND home) {
     HWND status = Child(home, "Not Active");
     if (!status)
         status = Child(home, "Quillgate is active.");
+    if (!status)
+        status = Child(home, "Quillgate is damaged.");
     return {Text(status), Checked(Child(home, "Yes")), Checked(Child(home, "No"))};
 }
 

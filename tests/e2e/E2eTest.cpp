@@ -133,15 +133,18 @@ void ExpectLabelsFit(HWND window, const std::vector<LabelRow>& rows, const char*
     EXPECT_FALSE(labels.empty()) << which;
     for (HWND label : labels) {
         const std::string caption = Text(label);
+        std::vector<std::string> shownTexts;
         const LabelRow* row = nullptr;
         for (const LabelRow& r : rows)
-            if (r.caption == caption)
+            if (r.caption == caption) {
                 row = &r;
+                shownTexts.insert(shownTexts.end(), {r.caption, r.alsoShows});
+            }
         if (!row) {
             ADD_FAILURE() << which << ": the label \"" << caption << "\" has no row in the table";
             continue;
         }
-        for (const std::string& shown : {row->caption, row->alsoShows}) {
+        for (const std::string& shown : shownTexts) {
             if (shown.empty())
                 continue;
             const TextPlace p = PlaceText(label, shown, row->font);
@@ -183,6 +186,7 @@ TEST_F(E2e, LabelsHoldTheirCaptionsAndTheTitleReadsOnce) {
         {"Activate Quillgate at boot up?", verdanaBold, ""},
         {"Current status", verdanaBold, ""},
         {"Not Active", verdana, "Quillgate is active."},
+        {"Not Active", verdana, "Quillgate is damaged."},
     };
     const std::vector<LabelRow> about = {
         {"Quillgate version 1.0", {"Verdana", 9, true, false, false}, ""},
@@ -259,17 +263,33 @@ TEST_F(E2e, SplashIsCentredTopmostThenHomeOpens) {
 }
 
 TEST_F(E2e, StatusScanOfTheBootScript) {
+    // The line is active only with qg.exe and a password file (the new one counts) to run.
     const struct {
         const char* script;
+        bool folder;         // an installed boot folder
+        const char* without; // a file taken out of it, or nullptr
+        bool passwordAsNew;  // its password file renamed to the new password file
         const char* status;
         bool yes;
     } cases[] = {
-        {"@echo off\r\nC:\\QG_DATA\\QG.EXE\r\nwin\r\n", "Quillgate is active.", true},
-        {" c:\\Qg_Data\\qg.exe\r\n", "Not Active", false},
-        {"c:\\Qg_Data\\qg.exe /x\r\n", "Not Active", false},
+        {"@echo off\r\nC:\\QG_DATA\\QG.EXE\r\nwin\r\n", true, nullptr, false,
+         "Quillgate is active.", true},
+        {" c:\\Qg_Data\\qg.exe\r\n", true, nullptr, false, "Not Active", false},
+        {"c:\\Qg_Data\\qg.exe /x\r\n", true, nullptr, false, "Not Active", false},
+        {"c:\\Qg_Data\\qg.exe\r\n", false, nullptr, false, "Quillgate is damaged.", true},
+        {"c:\\Qg_Data\\qg.exe\r\n", true, "qg.exe", false, "Quillgate is damaged.", true},
+        {"c:\\Qg_Data\\qg.exe\r\n", true, "vhod.dll", false, "Quillgate is damaged.", true},
+        {"c:\\Qg_Data\\qg.exe\r\n", true, nullptr, true, "Quillgate is active.", true},
     };
     for (const auto& c : cases) {
+        CleanDriveC();
         WriteFileBytes("c:\\autoexec.bat", c.script);
+        if (c.folder)
+            LayOutInstalledFolder("OldPass9");
+        if (c.without)
+            ::DeleteFileA((std::string("c:\\Qg_Data\\") + c.without).c_str());
+        if (c.passwordAsNew)
+            ::MoveFileA("c:\\Qg_Data\\vhod.dll", "c:\\Qg_Data\\vhod.new");
         App app;
         HWND home = app.WaitWindow(Home);
         ASSERT_NE(home, nullptr);
@@ -480,6 +500,7 @@ TEST_F(E2e, LinkLabelsOpenTheAddressThroughTheShell) {
 }
 
 TEST_F(E2e, AboutDisablesHomeAndOkActivatesItAgain) {
+    LayOutInstalledFolder("OldPass9"); // so the line shows as active
     App app;
     HWND home = app.WaitWindow(Home);
     ASSERT_NE(home, nullptr);
@@ -564,7 +585,8 @@ TEST_F(E2e, HiddenBootScriptHoldingTheLineGetsNoSecondLine) {
     PressOk(box); // the earlier-version advice
     HWND home = app.WaitWindow(Home);
     ASSERT_NE(home, nullptr);
-    EXPECT_EQ(ReadHome(home).status, "Quillgate is active.");
+    // An earlier version's folder without qg.exe or a password file: Apply mends it.
+    EXPECT_EQ(ReadHome(home).status, "Quillgate is damaged.");
     Click(Child(home, "&Apply"));
     ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1"));
     ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1"));
