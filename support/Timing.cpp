@@ -25,6 +25,9 @@ constexpr DWORD FallbackStepMs = 10;
 
 } // namespace
 
+// The pause itself; `typed` as PumpPendingMessages takes it.
+void WaitPumping(double seconds, std::vector<MSG>* typed);
+
 double MonotonicSeconds() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -48,12 +51,21 @@ double MonotonicSeconds() {
 }
 
 void Wait(double seconds) {
+    std::vector<MSG>* const dispatchAll = nullptr;
+    WaitPumping(seconds, dispatchAll);
+}
+
+void WaitKeepingTyped(double seconds, std::vector<MSG>& typed) {
+    WaitPumping(seconds, &typed);
+}
+
+void WaitPumping(double seconds, std::vector<MSG>* typed) {
     const double start = MonotonicSeconds();
     for (;;) {
         const double elapsed = MonotonicSeconds() - start;
         if (!(elapsed < seconds))
             return;
-        if (!PumpPendingMessages())
+        if (!PumpPendingMessages(typed))
             return;
         const double left = seconds - (MonotonicSeconds() - start);
         if (left <= 0)

@@ -354,10 +354,40 @@ TEST_F(E2e, InputBoxesAreMaskedAndPlacedLikeAnInputBox) {
         const int width = r.right - r.left, height = r.bottom - r.top;
         EXPECT_NEAR(r.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, 1) << prompt;
         EXPECT_NEAR(r.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 3, 1) << prompt;
+        // The box says when Caps Lock is on, as the boot prompt does: the BIOS starts with it
+        // off. The key is pressed as a keyboard would, so the box's own key state follows.
+        HWND hint = Child(box, qg::CapsLockHint);
+        ASSERT_NE(hint, nullptr) << prompt;
+        const struct {
+            bool press;
+            bool shown;
+        } caps[] = {{false, false}, {true, true}, {true, false}};
+        for (const auto& c : caps) {
+            if (c.press)
+                PressCapsLock(box);
+            EXPECT_TRUE(WaitUntil(5, [&] { return (::IsWindowVisible(hint) != FALSE) == c.shown; }))
+                << prompt << ": Caps Lock " << (c.shown ? "on" : "off");
+        }
         ASSERT_TRUE(AnswerInputBox(app, prompt, "Secret1", prompt == ConfirmPrompt)) << prompt;
     }
     EXPECT_EQ(app.WaitMessageBox(1.0), nullptr);
     EXPECT_FALSE(PathPresent("c:\\autoexec.bat"));
+}
+
+TEST_F(E2e, KeysTypedBetweenTheBoxesGoToTheConfirmation) {
+    // A fast typist confirms during the pause before the second box is up: the keys, Enter
+    // included, reach that box, not the home window.
+    App app;
+    HWND home = OpenHome(app);
+    ASSERT_NE(home, nullptr);
+    Click(Child(home, "Yes"));
+    Click(Child(home, "&Apply"));
+    ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "Quick7"));
+    Type(home, "Quick7");
+    PressKey(home, VK_RETURN);
+    ExpectMessage(app, qg::Messages::SettingsSaved);
+    EXPECT_TRUE(app.WaitExit(15));
+    ExpectBootFolderFilled(app, "Quick7");
 }
 
 TEST_F(E2e, RefusedPasswordsChangeNothing) {
