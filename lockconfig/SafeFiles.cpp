@@ -128,6 +128,17 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     }
     if (seconds > 0)
         pause(seconds);
+    // The pause let other programs run: a boot script saved meanwhile (an editor, a DOS box)
+    // is not the text the new one was made from, and must not be swapped away and deleted.
+    std::string now;
+    const bool unchanged = old.present ? ReadAny(BootScriptPath, now) && now == old.bytes
+                                       : !AnyFileExists(BootScriptPath);
+    if (!unchanged) {
+        DiscardFile(ScratchFilePath);
+        outcome.Fail(BootScriptNotChanged("another program changed it meanwhile, and its change "
+                                          "was kept"));
+        return false;
+    }
     if (old.present && !::MoveFileA(BootScriptPath, BootScriptBackupPath)) {
         const DWORD error = ::GetLastError();
         DiscardFile(ScratchFilePath);
@@ -157,8 +168,15 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     }
     if (seconds > 0)
         pause(seconds);
-    if (flushed)
+    // The backup goes only when it is the text this swap moved aside; what another program
+    // saved in the instant before the rename is kept there, and said.
+    std::string backup;
+    if (flushed && (!old.present || (ReadAny(BootScriptBackupPath, backup) && backup == old.bytes)))
         DiscardFile(BootScriptBackupPath);
+    else if (flushed)
+        outcome.Fail(std::string("Another program changed ") + BootScriptPath +
+                     " at the same instant as Quillgate: that program's text is kept in " +
+                     BootScriptBackupPath + ".");
     return true;
 }
 

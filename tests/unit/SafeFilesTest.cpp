@@ -384,3 +384,38 @@ TEST_F(SafeFiles, PasswordReportSaysWhatTheBootPromptAsksFor) {
         }
     }
 }
+
+TEST_F(SafeFiles, SwapKeepsAnotherProgramsEditMadeDuringThePause) {
+    // An editor saves the boot script while the swap pauses: its text stays in place and
+    // nothing of the swap is left behind.
+    struct Case {
+        const char* name;
+        const char* before; // nullptr: no boot script
+        const char* saved;  // what the other program saves at the first pause
+    };
+    const Case cases[] = {
+        {"edited", "old\r\n", "old\r\nset path=c:\\dos\r\n"},
+        {"made", nullptr, "@echo off\r\n"},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        if (c.before)
+            Put(qg::BootScriptPath, c.before);
+        int pauses = 0;
+        const qg::Pause save = [&](double) {
+            if (pauses++ == 0)
+                Put(qg::BootScriptPath, c.saved);
+        };
+        qg::Outcome outcome;
+        EXPECT_FALSE(qg::ReplaceBootScript(qg::ReadBootScript(), "new\r\n", 0.5, save, outcome))
+            << c.name;
+        ASSERT_EQ(outcome.Failures().size(), 1u) << c.name;
+        EXPECT_EQ(outcome.Failures()[0], "c:\\autoexec.bat could not be changed because another "
+                                         "program changed it meanwhile, and its change was kept.")
+            << c.name;
+        EXPECT_EQ(Bytes(qg::BootScriptPath) + " | " + Bytes(qg::ScratchFilePath) + " | " +
+                      Bytes(qg::BootScriptBackupPath),
+                  std::string(c.saved) + " | <absent> | <absent>")
+            << c.name;
+    }
+}
