@@ -27,8 +27,9 @@ TEST_F(E2eRemove, RemovalOfTheBootScriptLineAndFolder) {
         {"empty boot script", "", "", false, nullptr},
         {"no boot script", nullptr, nullptr, false, nullptr},
         {"earlier version", "c:\\Qg_Data\\qg.exe\r\n", "\r\n", true, nullptr},
-        {"old scratch file", "a\r\nc:\\Qg_Data\\qg.exe\r\n", "a\r\n\r\n", false, "junk\r\njunk\r\n"},
-        {"old scratch file, no line", "a\r\nb\r\n", "a\r\nb\r\n", false, "junk\r\n"},
+        // Scratch files of the swap's own, cut short, and of an earlier version's finished copy.
+        {"old scratch file", "a\r\nc:\\Qg_Data\\qg.exe\r\n", "a\r\n\r\n", false, "a\r\n\r"},
+        {"old scratch file, no line", "a\r\nb\r\n", "a\r\nb\r\n", false, "a\r\nb\r\n"},
     };
     for (const auto& c : cases) {
         if (c.before)

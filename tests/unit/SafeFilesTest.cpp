@@ -63,19 +63,26 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
         const char* expected;                  // the boot script afterwards
         const char* backupAfter;               // the backup afterwards
         bool settled;                          // nothing holds the next change back
+        bool scratchKept = false;              // not the swap's: never deleted or run
     };
     const Case cases[] = {
         {"cut after the old one moved aside", nullptr, "old\r\n", "new\r\n", "old\r\n",
          "<absent>", true},
         {"cut after the new one moved in", "old\r\nc:\\Qg_Data\\qg.exe\r\n", "old\r\n", nullptr,
          "old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
-        {"cut while the new text was written", "old\r\n", nullptr, "ne", "old\r\n", "<absent>",
-         true},
+        {"cut while the new text was written", "old\r\n", nullptr, "old\r\nc:\\Qg", "old\r\n",
+         "<absent>", true},
         {"nothing cut short", "old\r\n", nullptr, nullptr, "old\r\n", "<absent>", true},
         {"cut while written, no boot script before", nullptr, nullptr, "c:\\Qg", "<absent>",
          "<absent>", true},
-        {"only the flushed new text kept by a power cut", nullptr, nullptr, "new\r\n", "new\r\n",
-         "<absent>", true},
+        {"only the flushed new text kept by a power cut", nullptr, nullptr,
+         "c:\\Qg_Data\\qg.exe\r\n", "c:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
+        {"an earlier version's copy cut short", "old\r\n", nullptr, "old\r\nwin\r\n",
+         "old\r\nwin\r\n", "<absent>", true},
+        {"another program's scratch file", "old\r\n", nullptr, "path c:\\dos\r\n", "old\r\n",
+         "<absent>", false, true},
+        {"another program's scratch file, no boot script", nullptr, nullptr, "path c:\\dos\r\n",
+         "<absent>", "<absent>", false, true},
         {"a backup unlike the boot script", "other\r\n", "old\r\n", nullptr, "other\r\n",
          "old\r\n", false},
     };
@@ -90,7 +97,7 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
         EXPECT_EQ(qg::RecoverBootScript().empty(), c.settled) << c.name;
         EXPECT_EQ(Bytes(qg::BootScriptPath), c.expected) << c.name;
         EXPECT_EQ(Bytes(qg::BootScriptBackupPath), c.backupAfter) << c.name;
-        EXPECT_EQ(Bytes(qg::ScratchFilePath), "<absent>") << c.name;
+        EXPECT_EQ(Bytes(qg::ScratchFilePath), c.scratchKept ? c.scratch : "<absent>") << c.name;
     }
 }
 
@@ -131,8 +138,8 @@ TEST_F(SafeFiles, SwapKeepsAttributesAndRefusesReadOnly) {
         Clear();
         if (c.attributes) {
             Put(qg::BootScriptPath, "old\r\n", c.attributes);
-            // An old scratch file beside a boot script is a leftover: it goes.
-            Put(qg::ScratchFilePath, "leftover junk\r\n", FILE_ATTRIBUTE_READONLY);
+            // A swap of it cut short left its scratch file: that goes.
+            Put(qg::ScratchFilePath, "old\r\nc:\\Qg_", FILE_ATTRIBUTE_READONLY);
         }
         const qg::BootScriptOnDisk old = qg::ReadBootScript();
         qg::Outcome outcome;
