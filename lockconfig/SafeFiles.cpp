@@ -155,12 +155,15 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     // The pause let other programs run: a boot script saved meanwhile (an editor, a DOS box)
     // is not the text the new one was made from, and must not be swapped away and deleted.
     std::string now;
-    const bool unchanged = old.present ? ReadAny(BootScriptPath, now) && now == old.bytes
+    const DWORD readError = old.present ? ReadWholeFile(BootScriptPath, now) : NO_ERROR;
+    const bool unchanged = old.present ? !readError && now == old.bytes
                                        : !AnyFileExists(BootScriptPath);
     if (!unchanged) {
         DiscardFile(ScratchFilePath);
-        outcome.Fail(BootScriptNotChanged("another program changed it meanwhile, and its change "
-                                          "was kept"));
+        outcome.Fail(BootScriptNotChanged(
+            readError && !DescribeFileError(readError).empty()
+                ? DescribeFileError(readError)
+                : "another program changed it meanwhile, and its change was kept"));
         return false;
     }
     if (old.present && !::MoveFileA(BootScriptPath, BootScriptBackupPath)) {
@@ -195,9 +198,10 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     // The backup goes only when it is the text this swap moved aside; what another program
     // saved in the instant before the rename is kept there, and said.
     std::string backup;
-    if (flushed && (!old.present || (ReadAny(BootScriptBackupPath, backup) && backup == old.bytes)))
+    const bool backupRead = old.present && ReadAny(BootScriptBackupPath, backup);
+    if (flushed && (!old.present || (backupRead && backup == old.bytes)))
         DiscardFile(BootScriptBackupPath);
-    else if (flushed)
+    else if (flushed && backupRead)
         outcome.Fail(std::string("Another program changed ") + BootScriptPath +
                      " at the same instant as Quillgate: that program's text is kept in " +
                      BootScriptBackupPath + ".");
