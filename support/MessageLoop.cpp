@@ -35,7 +35,7 @@ bool KeepTyped(const MSG& msg, std::vector<MSG>& typed) {
     case WM_KEYUP:
         return true;
     case WM_CHAR:
-        if (msg.wParam != '\r' && msg.wParam != '\n' && msg.wParam != 0x1B)
+        if (msg.wParam != '\r' && msg.wParam != '\n' && msg.wParam != '\t' && msg.wParam != 0x1B)
             typed.push_back(msg);
         return true;
     default:
