@@ -57,6 +57,9 @@ constexpr Message SettingsSaved{"Settings saved, thank you.", "Note!", MessageIc
 // Leads the list of the steps that failed (Outcome::Message).
 constexpr Message SettingsNotSaved{"The settings could not be saved.", "Quillgate",
                                    MessageIcon::Error};
+// A second copy of the program was started; it ends after this message.
+constexpr Message AlreadyRunning{"Quillgate is already running.", "Quillgate",
+                                 MessageIcon::Information};
 // Something the program did not foresee went wrong; it ends after this message.
 constexpr Message UnexpectedFailure{
     "Quillgate met an unexpected error and must close.", "Quillgate", MessageIcon::Error};

@@ -221,6 +221,22 @@ TEST_F(E2e, LabelsHoldTheirCaptionsAndTheTitleReadsOnce) {
     ExpectLabelsFit(aboutWindow, about, "About");
 }
 
+TEST_F(E2e, SecondCopySaysQuillgateIsRunningAndEnds) {
+    App app;
+    HWND home = OpenHome(app);
+    ASSERT_NE(home, nullptr);
+    Process second(app.Folder() + "\\quillgate.exe", app.Folder());
+    HWND box = second.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    const MessageBoxInfo info = ReadMessageBox(box);
+    EXPECT_EQ(info.text, qg::Messages::AlreadyRunning.text);
+    EXPECT_EQ(second.VisibleWindows().size(), 1u); // no splash, no home window
+    EXPECT_TRUE(PressOk(box));
+    EXPECT_TRUE(second.WaitExit(10));
+    EXPECT_TRUE(app.Running());
+    EXPECT_TRUE(::IsWindowVisible(home));
+}
+
 TEST_F(E2e, MissingProgramFilesGiveOneMessageAndEnd) {
     const struct {
         bool rb, qg;
