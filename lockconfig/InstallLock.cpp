@@ -18,9 +18,11 @@ namespace qg {
 
 namespace {
 
-// True when the boot script holds the line, letter for letter, afterwards.
-bool AddBootScriptLine(const Pause& pause, Outcome& outcome) {
-    BootScriptOnDisk script;
+// True when the boot script holds the line, letter for letter, afterwards; `script` is what
+// was there before, and `added` says whether the line was added now.
+bool AddBootScriptLine(const Pause& pause, Outcome& outcome, BootScriptOnDisk& script,
+                       bool& added) {
+    added = false;
     if (!ReadSettledBootScript(script, outcome))
         return false;
     if (script.present && !script.readable) {
@@ -31,7 +33,25 @@ bool AddBootScriptLine(const Pause& pause, Outcome& outcome) {
     }
     if (script.present && HoldsExactBootScriptLine(script.bytes))
         return true;
-    return ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
+    added = ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
+    return added;
+}
+
+// Undoes the line just added, when the boot script is still what adding it made.
+void TakeBackBootScriptLine(const BootScriptOnDisk& before, const Pause& pause,
+                            Outcome& outcome) {
+    BootScriptOnDisk now;
+    bool taken = false;
+    if (ReadSettledBootScript(now, outcome) && now.present && now.readable &&
+        now.bytes == WithBootScriptLine(before.bytes)) {
+        if (before.present)
+            taken = ReplaceBootScript(now, before.bytes, 0, pause, outcome);
+        else if (const DWORD error = DeleteFileIfPresent(BootScriptPath))
+            outcome.Fail(FailedStep(BootScriptPath, "deleted", DescribeFileError(error)));
+        else
+            taken = true;
+    }
+    outcome.Fail(taken ? LineTakenOutAgain : LineLeftIn);
 }
 
 // The boot folder is there afterwards, made now or found.
@@ -50,16 +70,59 @@ void CopyProgram(const std::string& applicationFolder, const char* suffix, const
                  const char* temp, Outcome& outcome) {
     const std::string source = applicationFolder + suffix;
     const DWORD error = CopyFileWhole(source, target, temp);
-    if (error)
-        outcome.Fail(FailedStep(target, "copied from " + source, DescribeFileError(error)));
+    if (!error)
+        return;
+    std::string sentence = FailedStep(target, "copied from " + source, DescribeFileError(error));
+    if (AnyFileExists(temp))
+        sentence += std::string(" Its new copy is kept as ") + temp + ".";
+    outcome.Fail(sentence);
+}
+
+// What the boot prompt will read after a failed write of the password file, judged by the disk:
+// it reads the password file, and the new one only while the password file is missing.
+enum class PromptReads { NewPassword, OldPassword, Nothing };
+
+// True when the file holds exactly these bytes.
+bool Holds(const char* path, const std::string& bytes) {
+    std::string found;
+    const bool same = AnyFileExists(path) && ReadWholeFile(path, found) == NO_ERROR && found == bytes;
+    WipeString(found);
+    return same;
+}
+
+// Leaves only what the boot prompt should read: a new password file beside the password file
+// would take over whenever that one goes, and one that is not the new password whole is none.
+PromptReads SettlePasswordFiles(const std::string& scrambled) {
+    if (AnyFileExists(PasswordFilePath)) {
+        DiscardFile(PasswordNewPath);
+        return PromptReads::OldPassword;
+    }
+    if (Holds(PasswordNewPath, scrambled))
+        return PromptReads::NewPassword;
+    DiscardFile(PasswordNewPath);
+    return PromptReads::Nothing;
+}
+
+// The report of a failed password write says which password the boot prompt asks for now.
+std::string PasswordNotSaved(DWORD error, PromptReads reads) {
+    const std::string step = FailedStep(PasswordFilePath, "written", DescribeFileError(error));
+    switch (reads) {
+    case PromptReads::NewPassword:
+        return std::string("The new password was not put in its place: ") + step + " " +
+               NewPasswordInForce;
+    case PromptReads::OldPassword:
+        return "The password could not be saved: " + step + " " + OldPasswordInForce;
+    case PromptReads::Nothing:
+        break;
+    }
+    return "The password could not be saved: " + step + " " + NoPasswordInForce;
 }
 
 void FillBootFolder(const std::string& scrambled, bool replace,
                     const std::string& applicationFolder, const Pause& pause, Outcome& outcome) {
     const DWORD error = WritePasswordFile(scrambled, replace, pause);
     if (error)
-        outcome.Fail("The password could not be saved: " +
-                     FailedStep(PasswordFilePath, "written", DescribeFileError(error)));
+        outcome.Fail(PasswordNotSaved(error, SettlePasswordFiles(scrambled)));
     CopyProgram(applicationFolder, RebootProgramSuffix, RebootProgramTarget, RebootProgramTemp,
                 outcome);
     CopyProgram(applicationFolder, BootProgramSuffix, BootProgramTarget, BootProgramTemp,
@@ -85,9 +148,18 @@ DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause&
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
                     const Pause& pause, StartupKeysChoice keys, bool windows9x) {
     Outcome outcome;
+    // A file of the boot folder's name would make the line start nothing at all.
+    const DWORD folder = PathAttributes(BootFolderPath);
+    if (folder != INVALID_FILE_ATTRIBUTES && !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
+        outcome.Fail(BootFolderIsAFile);
+        outcome.Fail(LockNotSwitchedOn);
+        return outcome;
+    }
     // Without the line nothing asks for the password: a password file would protect nothing
     // and give the password away, so nothing more is written.
-    if (!AddBootScriptLine(pause, outcome)) {
+    BootScriptOnDisk before;
+    bool added = false;
+    if (!AddBootScriptLine(pause, outcome, before, added)) {
         outcome.Fail(LockNotSwitchedOn);
         return outcome;
     }
@@ -99,6 +171,10 @@ Outcome InstallLock(const SecretString& password, const std::string& application
             FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
     }
     WipeString(scrambled);
+    // A line that starts nothing, or a prompt without a password, is no lock: a first
+    // installation that could not finish is taken back.
+    if (added && !LockCanRun())
+        TakeBackBootScriptLine(before, pause, outcome);
     // The INSTALL= line starts the prompt from the boot folder: only once the password and the
     // programs are all there, or the keys would be closed on a prompt that cannot run.
     if (keys == StartupKeysChoice::Close) {
@@ -110,6 +186,11 @@ Outcome InstallLock(const SecretString& password, const std::string& application
         OpenStartupKeys(outcome);
     }
     return outcome;
+}
+
+bool LockCanRun() {
+    return AnyFileExists(BootProgramTarget) &&
+           (AnyFileExists(PasswordFilePath) || AnyFileExists(PasswordNewPath));
 }
 
 void DeleteEarlierVersionFile() {

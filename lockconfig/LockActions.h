@@ -34,6 +34,10 @@ Outcome InstallLock(const SecretString& password, const std::string& application
 // of the boot script.
 Outcome RemoveLock(const Pause& pause);
 
+// True when the boot folder holds what the boot-script line needs to lock the machine: qg.exe
+// and a password file (the new one counts: the boot prompt reads it while the other is missing).
+bool LockCanRun();
+
 // Deletes the earlier version's password file; done only after a successful installation.
 void DeleteEarlierVersionFile();
 

@@ -75,6 +75,9 @@ constexpr Message SettingsSaved{"Settings saved, thank you.", "Note!", MessageIc
 // Leads the list of the steps that failed (Outcome::Message).
 constexpr Message SettingsNotSaved{"The settings could not be saved.", "Quillgate",
                                    MessageIcon::Error};
+// A second copy of the program was started; it ends after this message.
+constexpr Message AlreadyRunning{"Quillgate is already running.", "Quillgate",
+                                 MessageIcon::Information};
 // Something the program did not foresee went wrong; it ends after this message.
 constexpr Message UnexpectedFailure{
     "Quillgate met an unexpected error and must close.", "Quillgate", MessageIcon::Error};
@@ -92,6 +95,27 @@ constexpr char StartupKeysNotClosed[] = "The start-up keys were not closed, as t
 // Ends the report of an installation that could not add the boot-script line.
 constexpr char LockNotSwitchedOn[] = "The lock was not switched on: no password was saved and "
                                      "nothing was written to " QG_BOOT_FOLDER ".";
+
+// A file, not a folder, has the boot folder's name: the lock's files cannot go there.
+constexpr char BootFolderIsAFile[] =
+    QG_BOOT_FOLDER " is a file, not a folder, so the lock's files cannot be put there. Rename or "
+    "move that file, then apply again.";
+// Ends the report of a first installation that wrote the line but could not finish.
+constexpr char LineTakenOutAgain[] =
+    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " was taken out of " QG_BOOT_SCRIPT
+    " again, so the lock is not switched on.";
+constexpr char LineLeftIn[] =
+    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " is still in " QG_BOOT_SCRIPT
+    ", but the lock cannot run until Quillgate is applied again.";
+
+// End the report of a password file that could not be written, saying what the boot prompt
+// asks for now.
+constexpr char NewPasswordInForce[] =
+    "The new password is asked for at boot all the same: the boot prompt reads "
+    QG_BOOT_FOLDER_LOWER "\\" QG_PASSWORD_NEW_FILE " while " QG_BOOT_FOLDER_LOWER "\\"
+    QG_PASSWORD_FILE " is missing.";
+constexpr char OldPasswordInForce[] = "The old password is still the one asked for at boot.";
+constexpr char NoPasswordInForce[] = "No password is asked for at boot.";
 
 // The input boxes of a new password.
 constexpr char PasswordInputTitle[] = "Enter Password";

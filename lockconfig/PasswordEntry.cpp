@@ -6,6 +6,7 @@
 #include "lockconfig/Messages.h"
 #include "lockconfig/Password.h"
 #include "support/InputBox.h"
+#include "support/MessageLoop.h"
 #include "support/Timing.h"
 
 namespace qg {
@@ -43,9 +44,11 @@ PasswordRequest RequestNewPassword(HWND owner) {
         request.selectNo = Refuse(owner, verdict);
         return request;
     }
-    Wait(0.4);
+    // What is typed during the pause belongs to the confirmation, not to the home window.
+    std::vector<MSG> typed;
+    WaitKeepingTyped(0.4, typed);
     SecretString confirmation;
-    if (!InputBox(owner, PasswordInputTitle, ConfirmPasswordPrompt, confirmation)) {
+    if (!InputBox(owner, PasswordInputTitle, ConfirmPasswordPrompt, confirmation, &typed)) {
         ShowMessage(owner, Messages::WindowNotCreated);
         return request;
     }

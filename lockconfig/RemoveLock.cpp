@@ -64,10 +64,9 @@ Outcome RemoveLock(const Pause& pause) {
             outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPathLower, "removed",
                                     DescribeFileError(error)));
     }
+    // A scratch file left by an earlier run goes in the start-up recovery, and only when it
+    // is recognisably the swap's own.
     TakeOutBootScriptLine(pause, outcome);
-    // Also one left read-only by an earlier run; never the only copy of the boot script.
-    if (AnyFileExists(BootScriptPath))
-        DiscardFile(ScratchFilePath);
     return outcome;
 }
 

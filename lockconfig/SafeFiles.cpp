@@ -72,20 +72,35 @@ std::string RecoverBootScript() {
     if (scratchPresent && ReadWholeFile(ScratchFilePath, scratch) != NO_ERROR) {
         if (!found.script && !found.backup)
             return std::string("its new text in ") + ScratchFilePath + " could not be read";
-        scratch.clear(); // another whole copy is there: treated as cut short
+        found.scratchOwner = ScratchOwner::Foreign; // unreadable: not known to be ours
     }
     found.scratch = JudgeScratchText(scratchPresent, scratch);
-    if (found.script && found.backup) {
-        std::string script, backup;
-        found.scriptIsSwapResult = ReadAny(BootScriptPath, script) &&
-                                   ReadAny(BootScriptBackupPath, backup) &&
-                                   IsSwapResult(backup, script);
+    std::string script, backup;
+    const bool scriptRead = found.script && ReadAny(BootScriptPath, script);
+    const bool backupRead = found.backup && ReadAny(BootScriptBackupPath, backup);
+    if (found.script && found.backup)
+        found.scriptIsSwapResult = scriptRead && backupRead && IsSwapResult(backup, script);
+    if (scratchPresent && found.scratchOwner == ScratchOwner::Own) {
+        const std::string* base = backupRead ? &backup : scriptRead ? &script : nullptr;
+        if ((found.backup && !backupRead) || (found.script && !scriptRead))
+            found.scratchOwner = ScratchOwner::Foreign; // cannot be compared: kept
+        else
+            found.scratchOwner =
+                JudgeScratchOwner(base, scriptRead ? &script : nullptr, scratch, found.scratch);
     }
+    WipeString(scratch);
 
     const RecoveryPlan plan = PlanSwapRecovery(found);
-    const char* putBack = plan.putBack == RecoveryPlan::PutBack::Backup    ? BootScriptBackupPath
-                          : plan.putBack == RecoveryPlan::PutBack::Scratch ? ScratchFilePath
-                                                                            : nullptr;
+    if (plan.putBack == RecoveryPlan::PutBack::ScratchOverScript) {
+        // The boot script is a cut-short start of the scratch text, so it holds nothing more.
+        if (const DWORD error = DeleteFileIfPresent(BootScriptPath))
+            return WithWhy(std::string("its whole text is in ") + ScratchFilePath +
+                               ", which could not be put back",
+                           error);
+    }
+    const char* putBack = plan.putBack == RecoveryPlan::PutBack::Backup ? BootScriptBackupPath
+                          : plan.putBack == RecoveryPlan::PutBack::Nothing ? nullptr
+                                                                           : ScratchFilePath;
     if (putBack && !::MoveFileA(putBack, BootScriptPath)) {
         const DWORD error = ::GetLastError();
         return WithWhy(std::string("its text is in ") + putBack + ", which could not be put back",
@@ -98,6 +113,10 @@ std::string RecoverBootScript() {
     if (plan.backupKept)
         return std::string("an earlier copy of it is in ") + BootScriptBackupPath +
                ": keep the right one as " + BootScriptPath + " and delete the other";
+    if (plan.scratchKept)
+        return std::string(ScratchFilePath) + " is there and Quillgate did not write it: it may "
+               "hold the only whole copy of " + BootScriptPath + ", so keep what you need of it "
+               "and delete it";
     return {};
 }
 
@@ -109,15 +128,20 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     }
     // Leftovers that may hold the only copy of the boot script are put right first (callers
     // read `old` through ReadSettledBootScript); `old` may be stale then, so this change waits.
-    if (AnyFileExists(BootScriptBackupPath) || (!old.present && AnyFileExists(ScratchFilePath))) {
+    // A scratch file of the swap's own just goes; one that is not the swap's is never deleted.
+    const bool backupThere = AnyFileExists(BootScriptBackupPath);
+    if (backupThere || AnyFileExists(ScratchFilePath)) {
         const std::string unsettled = RecoverBootScript();
-        outcome.Fail(BootScriptNotChanged(
-            unsettled.empty() ? "an earlier change of it had been cut short; it is now put "
-                                "right, so try again"
-                              : unsettled));
-        return false;
+        const BootScriptOnDisk now = ReadBootScript();
+        if (!unsettled.empty() || backupThere || now.present != old.present ||
+            now.bytes != old.bytes) {
+            outcome.Fail(BootScriptNotChanged(
+                unsettled.empty() ? "an earlier change of it had been cut short; it is now put "
+                                    "right, so try again"
+                                  : unsettled));
+            return false;
+        }
     }
-    DiscardFile(ScratchFilePath);
 
     if (const DWORD error = WriteFileDurably(ScratchFilePath, newText)) {
         outcome.Fail(BootScriptNotChanged(
@@ -128,6 +152,20 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     }
     if (seconds > 0)
         pause(seconds);
+    // The pause let other programs run: a boot script saved meanwhile (an editor, a DOS box)
+    // is not the text the new one was made from, and must not be swapped away and deleted.
+    std::string now;
+    const DWORD readError = old.present ? ReadWholeFile(BootScriptPath, now) : NO_ERROR;
+    const bool unchanged = old.present ? !readError && now == old.bytes
+                                       : !AnyFileExists(BootScriptPath);
+    if (!unchanged) {
+        DiscardFile(ScratchFilePath);
+        outcome.Fail(BootScriptNotChanged(
+            readError && !DescribeFileError(readError).empty()
+                ? DescribeFileError(readError)
+                : "another program changed it meanwhile, and its change was kept"));
+        return false;
+    }
     if (old.present && !::MoveFileA(BootScriptPath, BootScriptBackupPath)) {
         const DWORD error = ::GetLastError();
         DiscardFile(ScratchFilePath);
@@ -157,8 +195,16 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     }
     if (seconds > 0)
         pause(seconds);
-    if (flushed)
+    // The backup goes only when it is the text this swap moved aside; what another program
+    // saved in the instant before the rename is kept there, and said.
+    std::string backup;
+    const bool backupRead = old.present && ReadAny(BootScriptBackupPath, backup);
+    if (flushed && (!old.present || (backupRead && backup == old.bytes)))
         DiscardFile(BootScriptBackupPath);
+    else if (flushed && backupRead)
+        outcome.Fail(std::string("Another program changed ") + BootScriptPath +
+                     " at the same instant as Quillgate: that program's text is kept in " +
+                     BootScriptBackupPath + ".");
     return true;
 }
 
@@ -204,11 +250,24 @@ DWORD CopyFileWhole(const std::string& source, const std::string& target, const 
     }
     // CopyFile keeps the source's attributes, the read-only mark of a CD among them.
     ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (const DWORD error = ReplaceOwnFile(temp, target)) {
+    // On disk and checked before it takes the old copy's place: after a power cut DOS would
+    // otherwise run a program of the right size whose clusters were never written.
+    DWORD error = FlushFile(temp);
+    if (!error)
+        error = ReadWholeFile(temp, have);
+    if (!error && (want.empty() || have != want))
+        error = ERROR_WRITE_FAULT;
+    if (error) {
         DiscardFile(temp);
         return error;
     }
-    return NO_ERROR;
+    error = ReplaceOwnFile(temp, target);
+    if (error && !AnyFileExists(target) && ::MoveFileA(temp.c_str(), target.c_str()))
+        error = NO_ERROR; // a second try, once the old copy has really gone
+    // The new copy stays under its temporary name when it is the last copy there is.
+    if (error && AnyFileExists(target))
+        DiscardFile(temp);
+    return error;
 }
 
 } // namespace qg

@@ -55,7 +55,8 @@ std::string RecoverBootScript();
 
 // Copies source to target through temp and a rename, so the target is absent or whole, and
 // writable (files copied from a CD are read-only). A target that already holds the source's
-// bytes is kept.
+// bytes is kept. The copy is flushed and compared with the source before the rename; when the
+// old copy went but the rename failed, the new copy is kept under the temporary name.
 [[nodiscard]] DWORD CopyFileWhole(const std::string& source, const std::string& target,
                                   const std::string& temp);
 

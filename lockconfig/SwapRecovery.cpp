@@ -22,9 +22,46 @@ bool IsSwapResult(const std::string& backup, const std::string& script) {
     return without && script == *without;
 }
 
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
+}
+
+} // namespace
+
+ScratchOwner JudgeScratchOwner(const std::string* base, const std::string* script,
+                               const std::string& scratch, ScratchText judged) {
+    const std::string from = base ? *base : std::string();
+    if (StartsWith(WithBootScriptLine(from), scratch))
+        return ScratchOwner::Own;
+    if (base) {
+        const std::optional<std::string> without = WithoutBootScriptLine(from);
+        if (scratch == from || (without && StartsWith(*without, scratch)))
+            return ScratchOwner::Own;
+    }
+    if (script && judged == ScratchText::Whole && scratch.size() > script->size() &&
+        StartsWith(scratch, *script))
+        return ScratchOwner::LongerCopy;
+    return ScratchOwner::Foreign;
+}
+
 RecoveryPlan PlanSwapRecovery(const SwapLeftovers& found) {
     RecoveryPlan plan;
     const bool scratch = found.scratch != ScratchText::Absent;
+    if (scratch && found.scratchOwner != ScratchOwner::Own) {
+        // Never deleted or run. A copy cut short is finished, unless a backup shows a swap.
+        if (found.scratchOwner == ScratchOwner::LongerCopy && found.script && !found.backup) {
+            plan.putBack = RecoveryPlan::PutBack::ScratchOverScript;
+            return plan;
+        }
+        plan.scratchKept = true;
+        SwapLeftovers rest = found;
+        rest.scratch = ScratchText::Absent;
+        RecoveryPlan backupPlan = PlanSwapRecovery(rest);
+        backupPlan.scratchKept = true;
+        return backupPlan;
+    }
     if (found.script) {
         // The boot script is whole: the scratch file is a swap that had not begun.
         plan.deleteScratch = scratch;

@@ -48,6 +48,8 @@ DWORD WindowsVersion() {
 
 constexpr char StatusNotActive[] = "Not Active";
 constexpr char StatusActive[] = "Quillgate is active.";
+// The line is there, but qg.exe or every password file is missing: the boot only goes on.
+constexpr char StatusDamaged[] = "Quillgate is damaged.";
 
 constexpr COLORREF DarkBlue = RGB(0, 0, 192);
 constexpr COLORREF Navy = RGB(0, 0, 128);
@@ -186,8 +188,8 @@ void frmHome::RunActivationSteps() {
         return; // the status stays as it was
     switch (ScanBootScriptStatus(script.bytes)) {
     case BootScriptStatus::Active:
-        SetStatus(true);
-        SelectOption(true);
+        SetLabelText(lblinfo3, LockCanRun() ? StatusActive : StatusDamaged);
+        SelectOption(true); // so that Apply mends a damaged lock
         break;
     case BootScriptStatus::NotActive:
         SetStatus(false);

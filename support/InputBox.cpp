@@ -16,11 +16,35 @@ namespace {
 // reaches the length check and gets its message instead of being cut silently.
 constexpr int MaxEntry = 254;
 
+// How often the Caps Lock hint looks at the key: no message tells a window of its toggle.
+constexpr UINT CapsTimer = 1;
+constexpr UINT CapsCheckMs = 100;
+
 struct InputBoxState {
     const char* title;
     const char* prompt;
     SecretString* answer;
+    std::vector<MSG>* typed;
 };
+
+void ShowCapsLockHint(HWND dialog) {
+    const bool on = (::GetKeyState(VK_CAPITAL) & 1) != 0;
+    HWND hint = ::GetDlgItem(dialog, IDC_INPUT_CAPS);
+    if ((::IsWindowVisible(hint) != FALSE) != on)
+        ::ShowWindow(hint, on ? SW_SHOWNA : SW_HIDE);
+}
+
+// Gives the field what was typed before the box was up, in order, and wipes the copies.
+void PassOnTyped(HWND dialog, std::vector<MSG>* typed) {
+    if (!typed)
+        return;
+    HWND edit = ::GetDlgItem(dialog, IDC_INPUT_EDIT);
+    for (MSG& msg : *typed) {
+        ::PostMessageA(edit, msg.message, msg.wParam, msg.lParam);
+        msg.wParam = 0;
+    }
+    typed->clear();
+}
 
 // The edit control frees its buffer without clearing it; overwrite the text in place first.
 void ClearField(HWND edit) {
@@ -40,9 +64,17 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         ::SetWindowTextA(dialog, state->title);
         ::SetDlgItemTextA(dialog, IDC_INPUT_PROMPT, state->prompt);
         ::SendDlgItemMessageA(dialog, IDC_INPUT_EDIT, EM_LIMITTEXT, MaxEntry, 0);
+        ::SetDlgItemTextA(dialog, IDC_INPUT_CAPS, CapsLockHint);
+        ShowCapsLockHint(dialog);
+        ::SetTimer(dialog, CapsTimer, CapsCheckMs, nullptr);
         PlaceOnScreen(dialog, 1.0f / 3.0f);
+        PassOnTyped(dialog, state->typed);
         return TRUE; // focus goes to the first tab stop, the field
     }
+    case WM_TIMER:
+        if (wParam == CapsTimer)
+            ShowCapsLockHint(dialog);
+        return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id != IDOK && id != IDCANCEL)
@@ -56,6 +88,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             answer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
         }
         ClearField(edit);
+        ::KillTimer(dialog, CapsTimer);
         ::EndDialog(dialog, id);
         return TRUE;
     }
@@ -68,9 +101,10 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-bool InputBox(HWND owner, const char* title, const char* prompt, SecretString& answer) {
+bool InputBox(HWND owner, const char* title, const char* prompt, SecretString& answer,
+              std::vector<MSG>* typed) {
     answer.wipe();
-    InputBoxState state{title, prompt, &answer};
+    InputBoxState state{title, prompt, &answer, typed};
     const INT_PTR result = ::DialogBoxParamA(reinterpret_cast<HINSTANCE>(::GetModuleHandleA(nullptr)),
                                              MAKEINTRESOURCEA(IDD_INPUTBOX), owner, InputBoxProc,
                                              reinterpret_cast<LPARAM>(&state));

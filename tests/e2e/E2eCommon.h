@@ -7,6 +7,7 @@
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/Messages.h"
 #include "lockconfig/Password.h"
+#include "support/InputBox.h"
 #include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,8 @@ inline HomeState ReadHome(HWND home) {
     HWND status = Child(home, "Not Active");
     if (!status)
         status = Child(home, "Quillgate is active.");
+    if (!status)
+        status = Child(home, "Quillgate is damaged.");
     return {Text(status), Checked(Child(home, "Yes")), Checked(Child(home, "No"))};
 }
 
@@ -78,6 +81,14 @@ inline bool AnswerKeysQuestion(App& app, bool closeKeys) {
 // The home window once the splash has gone; null when it never came.
 inline HWND OpenHome(App& app) {
     return app.WaitWindow(Home);
+}
+
+// Presses Caps Lock as a keyboard does, with the window in front, so its thread's key state
+// follows; the program reads the toggle through GetKeyState.
+inline void PressCapsLock(HWND window) {
+    ::SetForegroundWindow(window);
+    ::keybd_event(VK_CAPITAL, 0x3A, 0, 0);
+    ::keybd_event(VK_CAPITAL, 0x3A, KEYEVENTF_KEYUP, 0);
 }
 
 // Selects "Yes", presses Apply and gives the same password in both boxes; answers the question

@@ -268,3 +268,72 @@ TEST_F(E2eInstall, ShutdownIsRefusedWhileFilesChange) {
         CleanDriveC();
     }
 }
+
+TEST_F(E2eInstall, StatusSaysWhetherTheLockCanRun) {
+    // The line alone locks nothing: with c:\Qg_Data a file the line is not added, a first
+    // installation that cannot copy qg.exe takes it out again, and a line without qg.exe shows
+    // as damaged, with "Yes" selected so that Apply mends it.
+    const std::string script = "@echo off\r\n", on = script + Line + "\r\n";
+    enum class Lay { FileInTheWay, Nothing, InstalledWithoutQg };
+    const struct {
+        const char* name;
+        const std::string before;
+        Lay lay;
+        bool holdSource;     // the program's own qg.exe held open, so it cannot be copied
+        const char* statusBefore;
+        std::string message; // empty: "Settings saved"
+        const std::string after;
+    } cases[] = {
+        {"c:\\Qg_Data is a file", script, Lay::FileInTheWay, false, "Not Active",
+         NotSaved + qg::BootFolderIsAFile + "\r\n\r\n" + qg::LockNotSwitchedOn, script},
+        {"first installation without qg.exe", script, Lay::Nothing, true, "Not Active",
+         NotSaved + "c:\\qg_data\\qg.exe could not be copied from c:\\qgtest\\app\\qg.exe "
+                    "because another program is using it.\r\n\r\n" + qg::LineTakenOutAgain,
+         script},
+        {"line without qg.exe", on, Lay::InstalledWithoutQg, false, "Quillgate is damaged.", "",
+         on},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes("c:\\autoexec.bat", c.before);
+        if (c.lay == Lay::FileInTheWay)
+            WriteFileBytes("c:\\Qg_Data", "not a folder");
+        if (c.lay == Lay::InstalledWithoutQg) {
+            LayOutInstalledFolder("OldPass9");
+            ::DeleteFileA("c:\\Qg_Data\\qg.exe");
+        }
+        App app;
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr) << c.name;
+        const HomeState state = ReadHome(home);
+        EXPECT_EQ(state.status, c.statusBefore) << c.name;
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.holdSource) {
+            held = ::CreateFileA((app.Folder() + "\\qg.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE) << c.name;
+        }
+        if (c.message.empty()) {
+            EXPECT_TRUE(state.yes) << c.name;
+            Click(Child(home, "&Apply"));
+            ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1")) << c.name;
+            ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1")) << c.name;
+            ExpectMessage(app, qg::Messages::SettingsSaved);
+            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            ExpectBootFolderFilled(app, "NewPass1");
+        } else {
+            ASSERT_TRUE(ApplyYes(app, home, "NewPass1")) << c.name;
+            ExpectMessage(app, qg::Messages::SettingsNotSaved, c.message);
+            EXPECT_TRUE(WaitUntil(5, [&] { return ReadHome(home).status == "Not Active"; }))
+                << c.name << ": " << ReadHome(home).status;
+        }
+        if (held != INVALID_HANDLE_VALUE)
+            ::CloseHandle(held);
+        EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), c.after) << c.name;
+        if (c.lay == Lay::FileInTheWay) {
+            EXPECT_EQ(ReadFileBytes("c:\\Qg_Data"), "not a folder") << c.name;
+        }
+        app.Kill();
+        RemovePath("c:\\Qg_Data");
+        CleanDriveC();
+    }
+}

@@ -133,15 +133,18 @@ void ExpectLabelsFit(HWND window, const std::vector<LabelRow>& rows, const char*
     EXPECT_FALSE(labels.empty()) << which;
     for (HWND label : labels) {
         const std::string caption = Text(label);
+        std::vector<std::string> shownTexts;
         const LabelRow* row = nullptr;
         for (const LabelRow& r : rows)
-            if (r.caption == caption)
+            if (r.caption == caption) {
                 row = &r;
+                shownTexts.insert(shownTexts.end(), {r.caption, r.alsoShows});
+            }
         if (!row) {
             ADD_FAILURE() << which << ": the label \"" << caption << "\" has no row in the table";
             continue;
         }
-        for (const std::string& shown : {row->caption, row->alsoShows}) {
+        for (const std::string& shown : shownTexts) {
             if (shown.empty())
                 continue;
             const TextPlace p = PlaceText(label, shown, row->font);
@@ -183,6 +186,7 @@ TEST_F(E2e, LabelsHoldTheirCaptionsAndTheTitleReadsOnce) {
         {"Activate Quillgate at boot up?", verdanaBold, ""},
         {"Current status", verdanaBold, ""},
         {"Not Active", verdana, "Quillgate is active."},
+        {"Not Active", verdana, "Quillgate is damaged."},
     };
     const std::vector<LabelRow> about = {
         {"Quillgate version 1.0", {"Verdana", 9, true, false, false}, ""},
@@ -215,6 +219,22 @@ TEST_F(E2e, LabelsHoldTheirCaptionsAndTheTitleReadsOnce) {
     HWND aboutWindow = app.WaitWindow("About Quillgate");
     ASSERT_NE(aboutWindow, nullptr);
     ExpectLabelsFit(aboutWindow, about, "About");
+}
+
+TEST_F(E2e, SecondCopySaysQuillgateIsRunningAndEnds) {
+    App app;
+    HWND home = OpenHome(app);
+    ASSERT_NE(home, nullptr);
+    Process second(app.Folder() + "\\quillgate.exe", app.Folder());
+    HWND box = second.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    const MessageBoxInfo info = ReadMessageBox(box);
+    EXPECT_EQ(info.text, qg::Messages::AlreadyRunning.text);
+    EXPECT_EQ(second.VisibleWindows().size(), 1u); // no splash, no home window
+    EXPECT_TRUE(PressOk(box));
+    EXPECT_TRUE(second.WaitExit(10));
+    EXPECT_TRUE(app.Running());
+    EXPECT_TRUE(::IsWindowVisible(home));
 }
 
 TEST_F(E2e, MissingProgramFilesGiveOneMessageAndEnd) {
@@ -259,17 +279,33 @@ TEST_F(E2e, SplashIsCentredTopmostThenHomeOpens) {
 }
 
 TEST_F(E2e, StatusScanOfTheBootScript) {
+    // The line is active only with qg.exe and a password file (the new one counts) to run.
     const struct {
         const char* script;
+        bool folder;         // an installed boot folder
+        const char* without; // a file taken out of it, or nullptr
+        bool passwordAsNew;  // its password file renamed to the new password file
         const char* status;
         bool yes;
     } cases[] = {
-        {"@echo off\r\nC:\\QG_DATA\\QG.EXE\r\nwin\r\n", "Quillgate is active.", true},
-        {" c:\\Qg_Data\\qg.exe\r\n", "Not Active", false},
-        {"c:\\Qg_Data\\qg.exe /x\r\n", "Not Active", false},
+        {"@echo off\r\nC:\\QG_DATA\\QG.EXE\r\nwin\r\n", true, nullptr, false,
+         "Quillgate is active.", true},
+        {" c:\\Qg_Data\\qg.exe\r\n", true, nullptr, false, "Not Active", false},
+        {"c:\\Qg_Data\\qg.exe /x\r\n", true, nullptr, false, "Not Active", false},
+        {"c:\\Qg_Data\\qg.exe\r\n", false, nullptr, false, "Quillgate is damaged.", true},
+        {"c:\\Qg_Data\\qg.exe\r\n", true, "qg.exe", false, "Quillgate is damaged.", true},
+        {"c:\\Qg_Data\\qg.exe\r\n", true, "vhod.dll", false, "Quillgate is damaged.", true},
+        {"c:\\Qg_Data\\qg.exe\r\n", true, nullptr, true, "Quillgate is active.", true},
     };
     for (const auto& c : cases) {
+        CleanDriveC();
         WriteFileBytes("c:\\autoexec.bat", c.script);
+        if (c.folder)
+            LayOutInstalledFolder("OldPass9");
+        if (c.without)
+            ::DeleteFileA((std::string("c:\\Qg_Data\\") + c.without).c_str());
+        if (c.passwordAsNew)
+            ::MoveFileA("c:\\Qg_Data\\vhod.dll", "c:\\Qg_Data\\vhod.new");
         App app;
         HWND home = app.WaitWindow(Home);
         ASSERT_NE(home, nullptr);
@@ -335,10 +371,40 @@ TEST_F(E2e, InputBoxesAreMaskedAndPlacedLikeAnInputBox) {
         const int width = r.right - r.left, height = r.bottom - r.top;
         EXPECT_NEAR(r.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, 1) << prompt;
         EXPECT_NEAR(r.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 3, 1) << prompt;
+        // The box says when Caps Lock is on, as the boot prompt does: the BIOS starts with it
+        // off. The key is pressed as a keyboard would, so the box's own key state follows.
+        HWND hint = Child(box, qg::CapsLockHint);
+        ASSERT_NE(hint, nullptr) << prompt;
+        const struct {
+            bool press;
+            bool shown;
+        } caps[] = {{false, false}, {true, true}, {true, false}};
+        for (const auto& c : caps) {
+            if (c.press)
+                PressCapsLock(box);
+            EXPECT_TRUE(WaitUntil(5, [&] { return (::IsWindowVisible(hint) != FALSE) == c.shown; }))
+                << prompt << ": Caps Lock " << (c.shown ? "on" : "off");
+        }
         ASSERT_TRUE(AnswerInputBox(app, prompt, "Secret1", prompt == ConfirmPrompt)) << prompt;
     }
     EXPECT_EQ(app.WaitMessageBox(1.0), nullptr);
     EXPECT_FALSE(PathPresent("c:\\autoexec.bat"));
+}
+
+TEST_F(E2e, KeysTypedBetweenTheBoxesGoToTheConfirmation) {
+    // A fast typist confirms during the pause before the second box is up: the keys, Enter
+    // included, reach that box, not the home window.
+    App app;
+    HWND home = OpenHome(app);
+    ASSERT_NE(home, nullptr);
+    Click(Child(home, "Yes"));
+    Click(Child(home, "&Apply"));
+    ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "Quick7"));
+    Type(home, "Quick7");
+    PressKey(home, VK_RETURN);
+    ExpectMessage(app, qg::Messages::SettingsSaved);
+    EXPECT_TRUE(app.WaitExit(15));
+    ExpectBootFolderFilled(app, "Quick7");
 }
 
 TEST_F(E2e, RefusedPasswordsChangeNothing) {
@@ -481,6 +547,7 @@ TEST_F(E2e, LinkLabelsOpenTheAddressThroughTheShell) {
 }
 
 TEST_F(E2e, AboutDisablesHomeAndOkActivatesItAgain) {
+    LayOutInstalledFolder("OldPass9"); // so the line shows as active
     App app;
     HWND home = app.WaitWindow(Home);
     ASSERT_NE(home, nullptr);
@@ -565,7 +632,8 @@ TEST_F(E2e, HiddenBootScriptHoldingTheLineGetsNoSecondLine) {
     PressOk(box); // the earlier-version advice
     HWND home = app.WaitWindow(Home);
     ASSERT_NE(home, nullptr);
-    EXPECT_EQ(ReadHome(home).status, "Quillgate is active.");
+    // An earlier version's folder without qg.exe or a password file: Apply mends it.
+    EXPECT_EQ(ReadHome(home).status, "Quillgate is damaged.");
     Click(Child(home, "&Apply"));
     ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1"));
     ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1"));

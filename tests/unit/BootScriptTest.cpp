@@ -115,8 +115,10 @@ TEST(BootScript, RecoveryNeverDeletesTheLastWholeCopy) {
         bool script, backup;
         ScratchText scratch;
         bool swapResult; // the boot script is the backup's text after a swap
-        RecoveryPlan plan;  // put back, delete backup, delete scratch, backup kept
+        RecoveryPlan plan;  // put back, delete backup, delete scratch, backup kept, scratch kept
+        qg::ScratchOwner owner = qg::ScratchOwner::Own;
     };
+    constexpr auto Longer = qg::ScratchOwner::LongerCopy, Foreign = qg::ScratchOwner::Foreign;
     const Case cases[] = {
         {false, false, Absent, false, {PutBack::Nothing, false, false, false}},
         {false, false, Partial, false, {PutBack::Nothing, false, true, false}},
@@ -131,12 +133,21 @@ TEST(BootScript, RecoveryNeverDeletesTheLastWholeCopy) {
         {true, true, Whole, true, {PutBack::Nothing, true, true, false}},
         {true, true, Absent, false, {PutBack::Nothing, false, false, true}},
         {true, true, Partial, false, {PutBack::Nothing, false, true, true}},
+        // A scratch file that is not the swap's is never deleted or made the boot script; a
+        // copy cut short is finished.
+        {true, false, Whole, false, {PutBack::ScratchOverScript, false, false, false, false}, Longer},
+        {true, false, Whole, false, {PutBack::Nothing, false, false, false, true}, Foreign},
+        {false, false, Whole, false, {PutBack::Nothing, false, false, false, true}, Foreign},
+        {false, false, Partial, false, {PutBack::Nothing, false, false, false, true}, Foreign},
+        {false, true, Whole, false, {PutBack::Backup, false, false, false, true}, Foreign},
+        {true, true, Whole, true, {PutBack::Nothing, true, false, false, true}, Longer},
     };
     for (const Case& c : cases) {
-        const RecoveryPlan plan = qg::PlanSwapRecovery({c.script, c.backup, c.scratch, c.swapResult});
+        const RecoveryPlan plan =
+            qg::PlanSwapRecovery({c.script, c.backup, c.scratch, c.swapResult, c.owner});
         EXPECT_TRUE(plan == c.plan) << "script " << c.script << ", backup " << c.backup
                                     << ", scratch " << int(c.scratch) << ", swap result "
-                                    << c.swapResult;
+                                    << c.swapResult << ", owner " << int(c.owner);
     }
 }
 
@@ -167,4 +178,29 @@ TEST(BootScript, ScratchTextAndSwapResultsAsTheSwapWritesThem) {
     };
     for (const auto& c : swaps)
         EXPECT_EQ(qg::IsSwapResult(c.backup, c.script), c.result) << c.script;
+
+    // Whose a scratch file is, beside a boot script (its text is also the swap's base) or none.
+    const std::string on = qg::WithBootScriptLine(old);
+    const struct {
+        const char* script; // nullptr: none
+        std::string scratch;
+        qg::ScratchOwner owner;
+    } scratchOwners[] = {
+        {"@echo off\r\nwin", on, qg::ScratchOwner::Own},
+        {"@echo off\r\nwin", on.substr(0, 14), qg::ScratchOwner::Own},
+        {on.c_str(), "@echo off\r\nwin\r\n\r\n", qg::ScratchOwner::Own},
+        {"@echo off\r\nwin", old, qg::ScratchOwner::Own},
+        {"@echo off\r\n", "@echo off\r\nwin\r\n", qg::ScratchOwner::LongerCopy},
+        {"@echo off\r\n", "@echo off\r\nwi", qg::ScratchOwner::Foreign},
+        {"@echo off\r\nwin", "path c:\\dos\r\n", qg::ScratchOwner::Foreign},
+        {nullptr, "c:\\Qg_Data\\qg.exe\r\n", qg::ScratchOwner::Own},
+        {nullptr, "@echo off\r\n", qg::ScratchOwner::Foreign},
+    };
+    for (const auto& c : scratchOwners) {
+        const std::string script = c.script ? c.script : "";
+        EXPECT_EQ(qg::JudgeScratchOwner(c.script ? &script : nullptr, c.script ? &script : nullptr,
+                                        c.scratch, qg::JudgeScratchText(true, c.scratch)),
+                  c.owner)
+            << (c.script ? c.script : "no boot script") << " / " << c.scratch;
+    }
 }

@@ -63,19 +63,26 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
         const char* expected;                  // the boot script afterwards
         const char* backupAfter;               // the backup afterwards
         bool settled;                          // nothing holds the next change back
+        bool scratchKept = false;              // not the swap's: never deleted or run
     };
     const Case cases[] = {
         {"cut after the old one moved aside", nullptr, "old\r\n", "new\r\n", "old\r\n",
          "<absent>", true},
         {"cut after the new one moved in", "old\r\nc:\\Qg_Data\\qg.exe\r\n", "old\r\n", nullptr,
          "old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
-        {"cut while the new text was written", "old\r\n", nullptr, "ne", "old\r\n", "<absent>",
-         true},
+        {"cut while the new text was written", "old\r\n", nullptr, "old\r\nc:\\Qg", "old\r\n",
+         "<absent>", true},
         {"nothing cut short", "old\r\n", nullptr, nullptr, "old\r\n", "<absent>", true},
         {"cut while written, no boot script before", nullptr, nullptr, "c:\\Qg", "<absent>",
          "<absent>", true},
-        {"only the flushed new text kept by a power cut", nullptr, nullptr, "new\r\n", "new\r\n",
-         "<absent>", true},
+        {"only the flushed new text kept by a power cut", nullptr, nullptr,
+         "c:\\Qg_Data\\qg.exe\r\n", "c:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
+        {"an earlier version's copy cut short", "old\r\n", nullptr, "old\r\nwin\r\n",
+         "old\r\nwin\r\n", "<absent>", true},
+        {"another program's scratch file", "old\r\n", nullptr, "path c:\\dos\r\n", "old\r\n",
+         "<absent>", false, true},
+        {"another program's scratch file, no boot script", nullptr, nullptr, "path c:\\dos\r\n",
+         "<absent>", "<absent>", false, true},
         {"a backup unlike the boot script", "other\r\n", "old\r\n", nullptr, "other\r\n",
          "old\r\n", false},
     };
@@ -90,7 +97,7 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
         EXPECT_EQ(qg::RecoverBootScript().empty(), c.settled) << c.name;
         EXPECT_EQ(Bytes(qg::BootScriptPath), c.expected) << c.name;
         EXPECT_EQ(Bytes(qg::BootScriptBackupPath), c.backupAfter) << c.name;
-        EXPECT_EQ(Bytes(qg::ScratchFilePath), "<absent>") << c.name;
+        EXPECT_EQ(Bytes(qg::ScratchFilePath), c.scratchKept ? c.scratch : "<absent>") << c.name;
     }
 }
 
@@ -131,8 +138,8 @@ TEST_F(SafeFiles, SwapKeepsAttributesAndRefusesReadOnly) {
         Clear();
         if (c.attributes) {
             Put(qg::BootScriptPath, "old\r\n", c.attributes);
-            // An old scratch file beside a boot script is a leftover: it goes.
-            Put(qg::ScratchFilePath, "leftover junk\r\n", FILE_ATTRIBUTE_READONLY);
+            // A swap of it cut short left its scratch file: that goes.
+            Put(qg::ScratchFilePath, "old\r\nc:\\Qg_", FILE_ATTRIBUTE_READONLY);
         }
         const qg::BootScriptOnDisk old = qg::ReadBootScript();
         qg::Outcome outcome;
@@ -227,6 +234,23 @@ TEST_F(SafeFiles, WholeWritesAndCopiesMeetingObstacles) {
     EXPECT_EQ(Bytes(temp), "<absent>");
 }
 
+TEST_F(SafeFiles, CopyNeverDeletesTheLastCopy) {
+    // The old copy is deleted but stays in the way until another program lets go of it (as a
+    // file deleted while open does on NT; Windows 95 removes it at once), so the rename fails:
+    // the new copy must survive under its temporary name.
+    const std::string target = Folder + "\\target", temp = Folder + "\\temp",
+                      source = Folder + "\\source";
+    Put(source, "new");
+    Put(target, "old program");
+    HANDLE held = ::CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const DWORD error = qg::CopyFileWhole(source, target, temp);
+    ::CloseHandle(held);
+    EXPECT_NE(error, 0u);
+    EXPECT_EQ(Bytes(target) + " | " + Bytes(temp), "<absent> | new");
+}
+
 // The boot script, the scratch file, the backup, the password file and the new password file
 // beside it, each "<absent>", or its bytes ("whole" for a password file of "Secret1").
 std::string OnDisk() {
@@ -302,5 +326,103 @@ TEST_F(SafeFiles, InstallAndRemoveStepByStep) {
         ::CreateDirectoryA(Folder.c_str(), nullptr);
         Put(Folder + "\\rb.com", "rb");
         Put(Folder + "\\qg.exe", "qg");
+    }
+}
+
+// What the boot prompt reads: the password file, or the new one while that is missing.
+std::string BootPromptReads() {
+    const char* path = qg::AnyFileExists(qg::PasswordFilePath) ? qg::PasswordFilePath
+                                                                : qg::PasswordNewPath;
+    const std::string bytes = Bytes(path);
+    return bytes == "<absent>"                         ? "no password"
+           : bytes == qg::ScramblePassword("Secret1") ? "the new password"
+           : bytes == "old"                           ? "the old password"
+                                                      : "other bytes";
+}
+
+TEST_F(SafeFiles, PasswordReportSaysWhatTheBootPromptAsksFor) {
+    // A change of password meets a file held open at its pause; the report must match what the
+    // boot prompt then reads, and no new password file may stay beside the password file.
+    const std::string held = " could not be written because another program is using it. ";
+    struct Case {
+        const char* name;
+        const char* heldAtPause; // nullptr: nothing
+        const char* promptReads;
+        std::string failure;     // empty: saved
+    };
+    const Case cases[] = {
+        {"nothing held", nullptr, "the new password", ""},
+        {"password file held", qg::PasswordFilePath, "the old password",
+         std::string("The password could not be saved: ") + qg::PasswordFilePath + held +
+             qg::OldPasswordInForce},
+        {"new password file held", qg::PasswordNewPath, "the new password",
+         std::string("The new password was not put in its place: ") + qg::PasswordFilePath +
+             held + qg::NewPasswordInForce},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        ::CreateDirectoryA(Folder.c_str(), nullptr);
+        Put(Folder + "\\rb.com", "rb");
+        Put(Folder + "\\qg.exe", "qg");
+        Put(qg::BootScriptPath, std::string(qg::BootScriptLine) + "\r\n");
+        ::CreateDirectoryA(qg::BootFolderPath, nullptr);
+        Put(qg::PasswordFilePath, "old");
+        HANDLE handle = INVALID_HANDLE_VALUE;
+        const qg::Pause hold = [&](double) {
+            if (c.heldAtPause)
+                handle = ::CreateFileA(c.heldAtPause, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        };
+        qg::SecretString password;
+        password.buffer() = "Secret1";
+        const qg::Outcome outcome = qg::InstallLock(password, Folder, hold);
+        if (handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
+        EXPECT_TRUE(c.heldAtPause == nullptr || handle != INVALID_HANDLE_VALUE) << c.name;
+        EXPECT_EQ(BootPromptReads(), c.promptReads) << c.name;
+        if (c.failure.empty()) {
+            EXPECT_TRUE(outcome.Succeeded()) << c.name << ": " << outcome.Message();
+        } else {
+            ASSERT_EQ(outcome.Failures().size(), 1u) << c.name << ": " << outcome.Message();
+            EXPECT_EQ(outcome.Failures()[0], c.failure) << c.name;
+        }
+        if (qg::AnyFileExists(qg::PasswordFilePath)) {
+            EXPECT_EQ(Bytes(qg::PasswordNewPath), "<absent>") << c.name;
+        }
+    }
+}
+
+TEST_F(SafeFiles, SwapKeepsAnotherProgramsEditMadeDuringThePause) {
+    // An editor saves the boot script while the swap pauses: its text stays in place and
+    // nothing of the swap is left behind.
+    struct Case {
+        const char* name;
+        const char* before; // nullptr: no boot script
+        const char* saved;  // what the other program saves at the first pause
+    };
+    const Case cases[] = {
+        {"edited", "old\r\n", "old\r\nset path=c:\\dos\r\n"},
+        {"made", nullptr, "@echo off\r\n"},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        if (c.before)
+            Put(qg::BootScriptPath, c.before);
+        int pauses = 0;
+        const qg::Pause save = [&](double) {
+            if (pauses++ == 0)
+                Put(qg::BootScriptPath, c.saved);
+        };
+        qg::Outcome outcome;
+        EXPECT_FALSE(qg::ReplaceBootScript(qg::ReadBootScript(), "new\r\n", 0.5, save, outcome))
+            << c.name;
+        ASSERT_EQ(outcome.Failures().size(), 1u) << c.name;
+        EXPECT_EQ(outcome.Failures()[0], "c:\\autoexec.bat could not be changed because another "
+                                         "program changed it meanwhile, and its change was kept.")
+            << c.name;
+        EXPECT_EQ(Bytes(qg::BootScriptPath) + " | " + Bytes(qg::ScratchFilePath) + " | " +
+                      Bytes(qg::BootScriptBackupPath),
+                  std::string(c.saved) + " | <absent> | <absent>")
+            << c.name;
     }
 }
