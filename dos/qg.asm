@@ -17,10 +17,14 @@
 ; - Exit code 0: password accepted. Exit code 1: no valid password file, so
 ;   a notice is shown and the boot goes on (a damaged installation must not
 ;   lock the owner out).
-; - The owner may also start it from CONFIG.SYS (INSTALL=C:\QG_DATA\QG.EXE),
-;   before COMMAND.COM can be broken into. MS-DOS reports "Error in
-;   CONFIG.SYS" after any program started so that does not stay resident,
-;   so there it ends by keeping the smallest block DOS allows.
+; - The configuration program may also start it from CONFIG.SYS
+;   (INSTALL=C:\QG_DATA\QG.EXE /I), before COMMAND.COM can be broken into.
+;   MS-DOS reports "Error in CONFIG.SYS" after any program started so that
+;   does not stay resident, so there it ends by keeping the smallest block
+;   DOS allows. That block carries a mark with the exit code, which every
+;   later run in the same boot finds in DOS's memory chain: it then ends at
+;   once with that exit code, without asking again. A restart builds the
+;   chain anew, so the mark never outlives the boot it was made in.
 ;
 ; The paths, the key and the longest password come from contract.inc, which
 ; the build generates from the configuration program's own definitions.
@@ -38,6 +42,11 @@ CAPS_BIT        equ 40h
 BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
 PSP_ENVIRONMENT equ 2Ch         ; segment of our environment
+PSP_TAIL        equ 80h         ; length, then the command line's tail
+PSP_MARK        equ 55h         ; 7 bytes that no DOS uses (an FCB's header):
+                                ; the mark, then the exit code
+MCB_OWNER       equ 1           ; memory block header: owner's PSP segment,
+MCB_SIZE        equ 3           ; size in paragraphs
 ERR_NO_FILE     equ 2           ; DOS errors: file not found,
 ERR_NO_PATH     equ 3           ; path not found
 KEEP_PARAGRAPHS equ 6           ; the least DOS keeps of a resident program
@@ -66,6 +75,10 @@ start:
         mov ax, 3301h
         xor dl, dl
         int 21h
+        ; Asked already in this boot, from CONFIG.SYS: the same way out as
+        ; that run's, without a word.
+        call find_mark
+        jnc finish
         call text_mode
         ; Give back all memory but our own, or DOS has none to start rb.com.
         ; Should this fail, EXEC fails too and we restart directly.
@@ -147,17 +160,21 @@ finish:
         mov word [PSP_ENVIRONMENT], 0
         pop ax
 .keep:
+        call set_mark
         mov ah, 31h
         mov dx, KEEP_PARAGRAPHS
 .exit:
         int 21h
 
-; from_config: tells whether CONFIG.SYS's INSTALL= started us. It passes an
+; from_config: tells whether CONFIG.SYS's INSTALL= started us: our line
+; there passes INSTALL_SWITCH. A line without it (written by hand) passes an
 ; environment without a single variable (none at all on some systems);
 ; COMMAND.COM's always holds COMSPEC.
 ; In: nothing. Out: CF clear if started from CONFIG.SYS, set if not.
 ; Clobbers nothing.
 from_config:
+        call has_switch
+        jnc .ret
         push ds
         push bx
         mov ds, [cs:PSP_ENVIRONMENT]
@@ -173,6 +190,115 @@ from_config:
 .done:
         pop bx
         pop ds
+.ret:
+        ret
+
+; has_switch: tells whether the command line's tail holds INSTALL_SWITCH,
+; in either letter case.
+; In: nothing. Out: CF clear if it does, set if not. Clobbers nothing.
+has_switch:
+        push ax
+        push cx
+        push si
+        push di
+        mov si, PSP_TAIL
+        cs lodsb
+        mov cl, al
+        xor ch, ch
+.next:
+        cmp cx, SWITCH_LEN
+        jb .no
+        push cx
+        push si
+        mov di, install_switch
+        mov cx, SWITCH_LEN
+.compare:
+        cs lodsb
+        cmp al, 'a'
+        jb .upper
+        cmp al, 'z'
+        ja .upper
+        sub al, 20h
+.upper:
+        inc di
+        cmp al, [cs:di - 1]
+        loope .compare
+        pop si
+        pop cx
+        je .yes                 ; all SWITCH_LEN characters matched
+        inc si
+        dec cx
+        jmp .next
+.no:
+        stc
+        jmp .done
+.yes:
+        clc
+.done:
+        pop di
+        pop si
+        pop cx
+        pop ax
+        ret
+
+; find_mark: walks DOS's memory chain for a block that set_mark marked in
+; this boot: a program prefix that owns its own block of KEEP_PARAGRAPHS,
+; with the mark in it. Stale bytes of an earlier boot lie in free blocks or
+; inside other programs' blocks, never at such a place. A chain that stops
+; making sense ends the walk: no mark.
+; In: DS = CS, BREAK off (function 52h would check for Ctrl+C otherwise).
+; Out: CF clear if the mark is there, AL = the exit code of the run that
+;      made it; CF set if not. ES = CS.
+; Clobbers AX, BX, CX, SI, DI.
+find_mark:
+        mov ah, 52h             ; ES:BX = DOS's list of lists
+        int 21h
+        mov ax, [es:bx - 2]     ; the first block's header
+.block:
+        mov es, ax
+        mov bx, [es:MCB_SIZE]
+        inc ax                  ; the block itself
+        cmp [es:MCB_OWNER], ax
+        jne .next
+        cmp bx, KEEP_PARAGRAPHS
+        jne .next
+        push es
+        mov es, ax
+        mov di, PSP_MARK
+        mov si, mark
+        mov cx, MARK_LEN
+        repe cmpsb
+        mov cl, [es:di]         ; the exit code
+        pop es
+        je .found
+.next:
+        cmp byte [es:0], 'M'    ; 'Z' ends the chain
+        jne .none
+        add ax, bx
+        jnc .block
+.none:
+        stc
+        jmp .done
+.found:
+        mov al, cl
+        clc
+.done:
+        push cs
+        pop es
+        ret
+
+; set_mark: marks our program prefix, which stays resident, as asked in
+; this boot, with the outcome: the password accepted, or none to ask for
+; (the boot-script run would find the same files).
+; In: DS = CS, AL = exit code. Out: ES = CS. Clobbers CX, SI, DI.
+set_mark:
+        push cs
+        pop es
+        mov di, PSP_MARK
+        mov si, mark
+        mov cx, MARK_LEN
+        rep movsb
+        stosb
         ret
 
 ; ignore_break: INT 1Bh and INT 23h handler. Ctrl+Break and Ctrl+C must not
@@ -519,6 +645,10 @@ empty_tail      db 0, 0Dh
 pw_path         db PW_PATH, 0
 pw_new_path     db PW_NEW_PATH, 0
 rb_path         db RB_PATH, 0
+install_switch  db INSTALL_SWITCH
+SWITCH_LEN      equ $ - install_switch
+mark            db 'QGdone'
+MARK_LEN        equ $ - mark
 
 msg_title       db 'This computer is locked. Type the password and press '
                 db 'Enter.', 13, 10, '$'

@@ -9,7 +9,8 @@ table's (an attack that starts to get past the lock, or one that no longer does)
 
 Every attack boots a drive C: on which the lock is installed as the configuration program
 leaves it (boot folder, password file, the line at the end of the boot script after an earlier
-line), then presses keys as an intruder would. It reports, it does not judge: the verdict says
+line), then presses keys as an intruder would; rows ending in "strong lock" boot it with the
+CONFIG.SYS lines of the strong lock as well. It reports, it does not judge: the verdict says
 whether the rest of the boot script ran, or a command prompt was had, without the right
 password. A verdict needs proof that the keys reached DOS (the "^C" or the question on the
 screen, the BIOS's break flag, or typed characters that did arrive): without it the row reads
@@ -25,8 +26,14 @@ import boot  # noqa: E402
 import realdos  # noqa: E402
 
 PASSWORD = "Secret7"
-# The prompt run from CONFIG.SYS as well.
+# The prompt run from CONFIG.SYS as well, by a line written by hand.
 INSTALL = "INSTALL=C:\\" + realdos.PROMPT_PROGRAM
+# The strong lock: what the configuration program writes into CONFIG.SYS on each system when
+# the owner answers Yes to closing the start-up keys (SWITCHES=/N only where DOS takes it
+# without an error line: MS-DOS 4.0 reports one at every boot).
+STRONG_LINES = {"msdos4": [realdos.INSTALL_LINE],
+                "freedos": ["SWITCHES=/N", realdos.INSTALL_LINE]}
+STRONG = ", strong lock"
 LINE = realdos.BOOT_LINE
 HELD = "holds"
 SKIPPED = "**skipped**"
@@ -136,6 +143,17 @@ class Attack:
         return how
 
 
+def config(strong):
+    """CONFIG.SYS of the drive: the bench's, plus the strong lock's lines."""
+    if not strong:
+        return None
+    return realdos.CONFIG_SYS + "".join(line + "\r\n" for line in STRONG_LINES[SYSTEM])
+
+
+def named(name, strong):
+    return ("strong-" if strong else "") + name
+
+
 def shell_name():
     return "MS-DOS's COMMAND.COM" if SYSTEM == "msdos4" else "FreeCOM"
 
@@ -169,9 +187,9 @@ def at_prompt(key):
     return told, HELD if still and how == "went on" and not marks else SKIPPED
 
 
-def from_power_on(key, earlier=None):
-    a = Attack("held-" + key + ("-echo" if earlier else ""),
-               script=boot_script(earlier) if earlier else None)
+def from_power_on(key, earlier=None, strong=False):
+    a = Attack(named("held-" + key + ("-echo" if earlier else ""), strong),
+               script=boot_script(earlier) if earlier else None, config=config(strong))
     a.booting()
     lines = a.hold(key, lambda lines: a.prompt(lines) or asks(a), 15)
     if a.prompt(lines):
@@ -204,8 +222,11 @@ def from_power_on(key, earlier=None):
         SKIPPED if how != "still running" else HELD
 
 
-def during_earlier_line(answer):
-    a = Attack("earlier-" + answer, script=boot_script(["c:\\t\\busy.com"]))
+def during_earlier_line(answer, strong=False):
+    a = Attack(named("earlier-" + answer, strong), script=boot_script(["c:\\t\\busy.com"]),
+               config=config(strong))
+    if strong:
+        return before_earlier_line(a, answer)
     # busy.com runs for 3 seconds from well under a second after power-on.
     time.sleep(1.5)
     a.machine.key("ctrl-c")
@@ -229,8 +250,36 @@ def during_earlier_line(answer):
                else f" ({how})")), SKIPPED
 
 
-def boot_key(key):
-    a = Attack("bootkey-" + key, kernel_wait=2)
+def before_earlier_line(a, answer):
+    """The strong lock: the prompt is to come up before the boot script's earlier line
+    (busy.com, which writes a line a second) ever runs, so that the Ctrl+C and the answer
+    reach the prompt instead."""
+    if a.machine.wait_screen("^Password:", 20) is None:
+        return f"no prompt; the boot {a.end(3)}", SKIPPED
+    reached = a.keys_reach_prompt()
+    a.machine.key("ctrl-c")
+    time.sleep(0.5)
+    a.machine.key(answer)
+    time.sleep(1.5)
+    a.look()
+    # The answer is a typed character there: one "*", and no lost Ctrl typed a "c".
+    reached = reached and a.stars() == 1
+    a.machine.key("esc")
+    still = a.machine.process.poll() is None
+    early = not a.saw("busy.com") and not asks(a)
+    how = a.end(3)
+    if not reached:
+        return "the prompt comes up; the keys did not reach it", LOST
+    if not early:
+        return f"the earlier line ran before the prompt; the boot {how}", SKIPPED
+    return (f"the prompt asks before the boot script's first line runs, so there is no line "
+            f"to break off: Ctrl+C there does nothing, \"{answer.upper()}\" is one typed "
+            "character, and the prompt waits"), HELD if still and how == "still running" \
+        else SKIPPED
+
+
+def boot_key(key, strong=False):
+    a = Attack(named("bootkey-" + key, strong), kernel_wait=2, config=config(strong))
     question = lambda lines: [line for line in lines if "[Y,N]?" in line or  # noqa: E731
                               "[Yes=ENTER, No=ESC]" in line]
     a.booting()
@@ -246,6 +295,17 @@ def boot_key(key):
         a.machine.key("esc" if "autoexec" in pending[-1].lower() else "y")
         time.sleep(0.5)
         lines = a.look()
+    if a.prompt(lines) and strong and not a.saw("Skipping") and not asked:
+        # Switched off, the key leaves no trace: the held key's proof is the same key at the
+        # same time in the row above, and the keyboard working at the prompt.
+        reached = a.keys_reach_prompt()
+        how = a.end(3)
+        if not reached:
+            return "the prompt comes up; typed keys do not reach it", LOST
+        wait = "the kernel's start-up wait " + ("is shown" if a.saw("F5") else "is not shown")
+        return (f"{wait}; {key.upper()}, pressed for 3 s from the start of the boot as in "
+                "the row above, changes nothing: the prompt asks and waits"), \
+            HELD if how == "still running" else SKIPPED
     if a.prompt(lines):
         a.machine.type(PASSWORD)
         a.machine.key("ret")
@@ -289,8 +349,9 @@ def three_wrong():
         HELD if how == "restarted" else SKIPPED
 
 
-def password_file(content, what):
-    a = Attack("file-" + what, files={realdos.PASSWORD_FILE: content})
+def password_file(content, what, strong=False):
+    a = Attack(named("file-" + what, strong), files={realdos.PASSWORD_FILE: content},
+               config=config(strong))
     how = a.end()
     notice = a.saw("No valid boot password is set")
     return (("one line says no valid boot password is set" if notice else "no notice")
@@ -298,10 +359,10 @@ def password_file(content, what):
 
 
 def install_line(key):
-    """The prompt run from CONFIG.SYS, before COMMAND.COM reads the boot script; after the
-    right password there, the boot script's line asks again."""
-    config = realdos.CONFIG_SYS + INSTALL + "\r\n"
-    a = Attack("install-" + key, config=config)
+    """The prompt run from CONFIG.SYS by a line written by hand, before COMMAND.COM reads the
+    boot script; after the right password there, the boot script's line is not to ask
+    again."""
+    a = Attack("install-" + key, config=realdos.CONFIG_SYS + INSTALL + "\r\n")
     a.booting()
     lines = a.hold(key, lambda lines: a.prompt(lines) or asks(a), 15)
     if not a.prompt(lines):
@@ -309,10 +370,13 @@ def install_line(key):
     a.hold(key, lambda lines: False, 1)
     reached = a.stars() == 0 and a.keys_reach_prompt()
     still = a.machine.process.poll() is None
-    for _ in range(2):
+    a.machine.type(PASSWORD)
+    a.machine.key("ret")
+    time.sleep(1.5)
+    again = sum(1 for line in a.look() or [] if line.startswith("Password:")) > 1
+    if again:
         a.machine.type(PASSWORD)
         a.machine.key("ret")
-        time.sleep(1)
     how = a.end()
     if not reached:
         return "the prompt comes up; the held key did not reach it", LOST
@@ -320,74 +384,105 @@ def install_line(key):
     return ("the prompt comes up before COMMAND.COM starts; the held key reaches it and does "
             "nothing; after the right password " + ("\"Error in CONFIG.SYS line 2\", then "
                                                     if error else "no error, ")
-            + "the boot script's line asks again"
+            + ("the boot script's line asks again" if again else
+               "the boot script's line ends at once, without asking again")
             + (", and the boot goes on" if how == "went on" else f"; the boot {how}")), \
         HELD if still and how == "went on" else SKIPPED
 
 
+# What the owner is told to do: since the configuration program closes these ways itself,
+# mostly to answer Yes to its question.
+YES = "Answer Yes when Quillgate asks \"Close these ways as well?\""
 ADVICE = {
     "break": "Nothing to do.",
-    "held": f"Run the prompt from CONFIG.SYS as well: `{INSTALL}` (see the INSTALL row), with "
-            "the keys of the F5/F8 rows switched off. MS-DOS acts on a held break at the first "
-            "DOS call that checks for one, such as the 64th character that earlier lines write "
-            "to the screen (an `ECHO`, a driver's banner): move the line up to the top of `C:\\AUTOEXEC.BAT`, but after "
-            "any `KEYB` and `MODE CON CODEPAGE` lines (before them an owner with another "
-            "keyboard layout types other characters than in Windows and is locked out). On "
-            "FreeDOS nothing in the boot script helps: FreeCOM asks before the first line.",
-    "install": f"`{INSTALL}` in `C:\\CONFIG.SYS` (MS-DOS 4 and later, Windows 95/98), plus the "
-               "settings of the F5 and F8 rows. The owner adds it by hand; Quillgate does not. "
-               "Started so, `qg.exe` stays resident in 112 bytes (its program prefix), or "
-               "MS-DOS would report an error in CONFIG.SYS.",
-    "earlier": f"Move the line `{realdos.BOOT_LINE}` up to the top of `C:\\AUTOEXEC.BAT`, but "
-               "after any `KEYB` and `MODE CON CODEPAGE` lines (before them the keyboard has "
-               "the US layout, and an owner with another one types other characters than in "
-               "Windows and is locked out). Quillgate finds and removes it there too. No "
-               "earlier line is then left to break off.",
+    "held": f"{YES}: with the strong lock (next row) the prompt asks from `C:\\CONFIG.SYS`, "
+            "before the command interpreter starts and before any boot-script line.",
+    "install": f"{YES}: the strong lock writes `{realdos.INSTALL_LINE}` into `C:\\CONFIG.SYS` "
+               "itself; a line written by hand without `/I` works the same. Started so, "
+               "`qg.exe` stays resident in 112 bytes (its program prefix), or MS-DOS would "
+               "report an error in CONFIG.SYS.",
+    "earlier": f"{YES}: with the strong lock (next row) the prompt asks before the boot "
+               "script's first line, so no earlier line is left to break off.",
     "earlier-no": "Nothing to do.",
-    "bootkeys": "MS-DOS 6: `SWITCHES=/N` in `C:\\CONFIG.SYS`. Windows 95/98: `BootKeys=0` in "
-                "the `[Options]` section of `C:\\MSDOS.SYS` (hidden, read-only).",
+    "bootkeys": f"{YES}: the strong lock (next row) also writes `SWITCHES=/N` into "
+                "`C:\\CONFIG.SYS` where DOS takes it without an error (FreeDOS; MS-DOS 4.0 "
+                "has no such keys and reports an error for it at every boot), and `BootKeys=0` "
+                "into the `[Options]` section of a text `C:\\MSDOS.SYS` (Windows 95/98).",
+    "strong": "Nothing to do: this is the strong lock.",
     "reset": "Nothing to do.",
     "file": "By design: a damaged installation must not lock the owner out. Whoever can "
             "delete the file can already write to the disk: a BIOS setup password and a boot "
             "order that starts only from the hard disk keep boot floppies out.",
-    "startmenu": "In the `[Options]` section of `C:\\MSDOS.SYS` (hidden, read-only): "
-                 "`BootWarn=0`, `BootMenu=0` and `BootKeys=0`.",
+    "windows": f"{YES}: the strong lock (next row).",
 }
 
 NO_WAIT = "MS-DOS 4.0 has no start-up wait (the F5/F8 keys came with MS-DOS 6)"
+WINDOWS_STRONG = ("Quillgate writes `BootKeys=0` (F5 and F8 do nothing) and `BootWarn=0` (no "
+                  "Startup menu after a start that did not finish) into the `[Options]` "
+                  "section of the text `C:\\MSDOS.SYS`, and `" + realdos.INSTALL_LINE
+                  + "` into `C:\\CONFIG.SYS`; Windows 95/98 could not be booted here")
+ECHO_LINES = ["ECHO Starting the drivers of this computer, please wait.",
+              "ECHO Mouse driver and keyboard layout loaded."]
 # Title, what each system runs (a function, or the reason it does not apply), the advice.
+# A row that a Ctrl+C, a break or a start-up key gets past is followed by the same attack on
+# the strong lock.
 ROWS = [
     ("Ctrl+C at the prompt", lambda: at_prompt("ctrl-c"), None, "break"),
     ("Ctrl+Break at the prompt", lambda: at_prompt("ctrl-pause"), None, "break"),
     ("Ctrl+C held from power-on", lambda: from_power_on("ctrl-c"), None, "held"),
+    ("Ctrl+C held from power-on" + STRONG, lambda: from_power_on("ctrl-c", strong=True), None,
+     "strong"),
     ("Ctrl+Break held from power-on", lambda: from_power_on("ctrl-pause"), None, "held"),
+    ("Ctrl+Break held from power-on" + STRONG,
+     lambda: from_power_on("ctrl-pause", strong=True), None, "strong"),
     ("Ctrl+C held from power-on, earlier boot-script lines writing 64 characters or more to "
      "the screen (two `ECHO` lines, as a driver's banner)",
-     lambda: from_power_on("ctrl-c", ["ECHO Starting the drivers of this computer, please "
-                                      "wait.", "ECHO Mouse driver and keyboard layout loaded."]),
-     None, "held"),
+     lambda: from_power_on("ctrl-c", ECHO_LINES), None, "held"),
+    ("Ctrl+C held from power-on, earlier boot-script lines writing 64 characters or more to "
+     "the screen" + STRONG, lambda: from_power_on("ctrl-c", ECHO_LINES, strong=True), None,
+     "strong"),
     (f"Ctrl+C held from power-on, with `{INSTALL}` in CONFIG.SYS",
      lambda: install_line("ctrl-c"), None, "install"),
     ("Ctrl+C during an earlier boot-script line, answered \"All\"",
      lambda: during_earlier_line("a"),
      {"msdos4": "COMMAND.COM asks Y/N, with no \"All\""}, "earlier"),
+    ("Ctrl+C during an earlier boot-script line, answered \"All\"" + STRONG,
+     lambda: during_earlier_line("a", strong=True),
+     {"msdos4": "COMMAND.COM asks Y/N, with no \"All\""}, "strong"),
     ("Ctrl+C during an earlier boot-script line, answered \"Yes\"",
      lambda: during_earlier_line("y"), None, "earlier"),
+    ("Ctrl+C during an earlier boot-script line, answered \"Yes\"" + STRONG,
+     lambda: during_earlier_line("y", strong=True), None, "strong"),
     ("Ctrl+C during an earlier boot-script line, answered \"No\"",
      lambda: during_earlier_line("n"), None, "earlier-no"),
     ("F5 during the kernel's start-up wait", lambda: boot_key("f5"), {"msdos4": NO_WAIT},
      "bootkeys"),
+    ("F5 during the kernel's start-up wait" + STRONG, lambda: boot_key("f5", strong=True),
+     {"msdos4": NO_WAIT}, "strong"),
     ("F8 during the kernel's start-up wait", lambda: boot_key("f8"), {"msdos4": NO_WAIT},
      "bootkeys"),
+    ("F8 during the kernel's start-up wait" + STRONG, lambda: boot_key("f8", strong=True),
+     {"msdos4": NO_WAIT}, "strong"),
     ("Ctrl+Alt+Del at the prompt", reset_at_prompt, None, "reset"),
     ("Three wrong passwords", three_wrong, None, "reset"),
     ("Password file missing", lambda: password_file(None, "missing"), None, "file"),
+    ("Password file missing" + STRONG, lambda: password_file(None, "missing", strong=True),
+     None, "file"),
     ("Password file damaged (20 bytes)", lambda: password_file(b"x" * 20, "damaged"), None,
      "file"),
+    ("Password file damaged (20 bytes)" + STRONG,
+     lambda: password_file(b"x" * 20, "damaged", strong=True), None, "file"),
+    ("Windows 95/98: F5 or F8 at \"Starting Windows\"", None,
+     "F5 skips the start-up files; F8 offers step-by-step confirmation (N to the prompt's "
+     "line) and Safe mode, which skips the boot script: the lock is skipped", "windows"),
+    ("Windows 95/98: F5 or F8 at \"Starting Windows\"" + STRONG, None, WINDOWS_STRONG,
+     "strong"),
     ("Windows 95/98: the boot after one that did not finish (a restart at the prompt, three "
      "wrong passwords, Ctrl+Alt+Del)", None,
      "Windows opens its Startup menu, whose Safe mode skips the boot script without any key "
-     "pressed: the lock is skipped", "startmenu"),
+     "pressed: the lock is skipped", "windows"),
+    ("Windows 95/98: the boot after one that did not finish" + STRONG, None, WINDOWS_STRONG,
+     "strong"),
 ]
 
 
@@ -488,7 +583,12 @@ def main(argv):
                     "prompt was had, without the password; holds means it did not, and the "
                     "keys were seen to reach DOS. `./test` measures every row again "
                     "(`dos.msdos4.attacks`, `dos.freedos.attacks`) and fails where a verdict "
-                    "changes. Windows 95/98 could not be booted here.\n\n" + text)
+                    "changes. Rows ending in \"strong lock\" boot a drive on which the owner "
+                    "answered Yes to closing the start-up keys: `C:\\CONFIG.SYS` also holds "
+                    + " and ".join(f"`{line}`" for line in STRONG_LINES["freedos"]) + " on "
+                    "FreeDOS, " + " and ".join(f"`{line}`" for line in STRONG_LINES["msdos4"])
+                    + " on MS-DOS 4.0: the lines of the configuration program's strong lock. Windows "
+                    "95/98 could not be booted here.\n\n" + text)
     print(text)
     return 0
 

@@ -72,6 +72,8 @@ PROMPT_PROGRAM = in_boot_folder(CONTRACT["QG_BOOT_PROGRAM"])
 REBOOT_PROGRAM = in_boot_folder(CONTRACT["QG_REBOOT_PROGRAM"])
 PASSWORD_FILE = in_boot_folder(CONTRACT["QG_PASSWORD_FILE"])
 NEW_PASSWORD_FILE = in_boot_folder(CONTRACT["QG_PASSWORD_NEW_FILE"])
+# The CONFIG.SYS line of the strong lock: the prompt before the command interpreter starts.
+INSTALL_LINE = CONTRACT["QG_INSTALL_LINE"]
 
 
 def freedos_dir():
