@@ -76,6 +76,7 @@ start:
         int 21h
         call load_password
         jc no_password
+        call flush_keys         ; keys typed before the prompt showed do not count
         mov dx, msg_title
         call print
 ask:
@@ -238,6 +239,7 @@ clear_break:
 text_mode:
         mov ah, 0Fh             ; AL = mode, BH = page
         int 10h
+        and al, 7Fh             ; bit 7: the last mode change kept the screen
         cmp al, 2
         je .text
         cmp al, 3
@@ -549,6 +551,8 @@ entry_len       resw 1
 caps_shown      resb 1
 saved_sp        resw 1
 line            resb PROMPT_LEN + MAXLEN * 2 + CAPS_LEN * 2 + 1
-                resw 256
+        ; Without interrupt stacks (DOS on a PC/XT), KEYB and the video BIOS
+        ; run on ours too.
+                resb 1024
 stack_top:
 bss_end:

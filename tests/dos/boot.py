@@ -161,6 +161,9 @@ def run_case(case, bin, tools, work, system):
         files[realdos.REBOOT_PROGRAM] = files["T\\RAN.COM"]
     passwords = []
     for pwfile in case["pwfile"]:
+        if pwfile.startswith("bytes:"):
+            files[realdos.PASSWORD_FILE] = bytes.fromhex(pwfile[6:])
+            continue
         if pwfile.startswith("pw:"):
             files[realdos.PASSWORD_FILE] = scrambled(tools, dir, pwfile[3:])
         elif pwfile.startswith("new:"):
@@ -170,9 +173,11 @@ def run_case(case, bin, tools, work, system):
         if ":" in pwfile:
             passwords.append(pwfile.split(":", 1)[1])
     lock = "c:\\t\\ahead.com" if extras == "ahead" else realdos.BOOT_LINE
+    earlier = {"graphics": "c:\\t\\gfx.com", "mode83": "c:\\t\\gfx.com 83",
+               "early-keys": "c:\\t\\busy.com"}.get(extras)
     files["AUTOEXEC.BAT"] = boot_script(
         ["c:\\t\\probe.com > c:\\t\\before.txt"]
-        + (["c:\\t\\gfx.com"] if extras == "graphics" else [])
+        + ([earlier] if earlier else [])
         + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt",
            "c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
     disk = os.path.join(dir, "disk.img")
@@ -180,10 +185,17 @@ def run_case(case, bin, tools, work, system):
     if extras == "install":
         config += "INSTALL=C:\\" + realdos.PROMPT_PROGRAM + "\r\n"
     realdos.make_disk(disk, files, config_sys=config, system=system)
+    if extras == "hidden":
+        realdos.set_attributes(disk, realdos.PASSWORD_FILE, "+h +s +r")
 
     outcome = case["outcome"]
     with realdos.Machine(disk, dir) as machine:
         last_key = None
+        if extras == "early-keys":
+            # Typed while an earlier line runs, before the prompt shows.
+            if machine.wait_screen("^busy.com:", BOOT_SECONDS) is None:
+                raise Failure("the earlier line did not run")
+            press(machine, ["t:Early1", "ret"])
         if case["keys"]:
             press_at_prompt(machine, case["keys"])
             last_key = time.monotonic()

@@ -180,6 +180,12 @@ def put_files(path, files):
     shutil.rmtree(staging)
 
 
+def set_attributes(path, name, flags):
+    """Sets a file's attributes on the disk: flags as mattrib takes them ("+h +s +r")."""
+    subprocess.run(["mattrib", "-i", _image(path), *flags.split(),
+                    "::" + name.replace("\\", "/")], check=True)
+
+
 def read_file(path, name):
     """A file from the disk (DOS path), or None when it is not there."""
     result = subprocess.run(["mtype", "-i", _image(path), "::" + name.replace("\\", "/")],
