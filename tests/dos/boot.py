@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import realdos  # noqa: E402
 
-HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy")
+HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy", "leftover")
 # qg.exe stays one small .COM image: it runs from a boot script, often off a floppy's worth of
 # space, before any memory manager.
 MAX_PROMPT_BYTES = 2048
@@ -146,6 +146,29 @@ def fresh_dir(work, name):
     return dir
 
 
+def wait_start_up(machine):
+    """With restarts not ending QEMU: waits for the restart after three wrong passwords and
+    ends QEMU once the BIOS has started up again (its start-up clears the screen); RESTARTED,
+    or None when it did not come."""
+    deadline = time.monotonic() + BOOT_SECONDS
+    said = False
+    while time.monotonic() < deadline:
+        lines = machine.screen()
+        if lines is None:
+            status = machine.wait_end(1)
+            raise Failure(f"QEMU ended with status {status}"
+                          + (": the BIOS resumed at 0040:0067 instead of starting up"
+                             if status == 5 else ""))
+        saying = any(line.startswith("Three wrong passwords") for line in lines)
+        said = said or saying
+        if said and not saying:
+            machine.ended = time.monotonic()
+            machine.close()
+            return realdos.RESTARTED
+        time.sleep(0.05)
+    return None
+
+
 def typed(keys):
     """The texts that keys type (t:TEXT)."""
     return [key[2:] for key in keys if key.startswith("t:")]
@@ -174,7 +197,7 @@ def run_case(case, bin, tools, work, system):
             passwords.append(pwfile.split(":", 1)[1])
     lock = "c:\\t\\ahead.com" if extras == "ahead" else realdos.BOOT_LINE
     earlier = {"graphics": "c:\\t\\gfx.com", "mode83": "c:\\t\\gfx.com 83",
-               "early-keys": "c:\\t\\busy.com"}.get(extras)
+               "early-keys": "c:\\t\\busy.com", "leftovers": "c:\\t\\leftover.com"}.get(extras)
     files["AUTOEXEC.BAT"] = boot_script(
         ["c:\\t\\probe.com > c:\\t\\before.txt"]
         + ([earlier] if earlier else [])
@@ -189,7 +212,8 @@ def run_case(case, bin, tools, work, system):
         realdos.set_attributes(disk, realdos.PASSWORD_FILE, "+h +s +r")
 
     outcome = case["outcome"]
-    with realdos.Machine(disk, dir) as machine:
+    # To see whether the BIOS starts up or resumes, a restart must not end QEMU.
+    with realdos.Machine(disk, dir, restart_ends=extras != "leftovers") as machine:
         last_key = None
         if extras == "early-keys":
             # Typed while an earlier line runs, before the prompt shows.
@@ -199,7 +223,10 @@ def run_case(case, bin, tools, work, system):
         if case["keys"]:
             press_at_prompt(machine, case["keys"])
             last_key = time.monotonic()
-        status = machine.wait_end(BOOT_SECONDS)
+        if extras == "leftovers":
+            status = wait_start_up(machine)
+        else:
+            status = machine.wait_end(BOOT_SECONDS)
         if status is None:
             lines = machine.screen()
             raise Failure("the boot did not end; its screen:\n" + realdos.screen_text(lines))
@@ -212,6 +239,8 @@ def run_case(case, bin, tools, work, system):
         # The pause after the third wrong password, to read why the PC restarts.
         if waited < 4:
             raise Failure(f"restarted {waited:.1f} s after the last key, not 4 s or more")
+        if extras == "leftovers" and realdos.read_file(disk, "T\\CACHED.TXT") is None:
+            raise Failure("the write that a disk cache held was lost at the restart")
         if extras == "rb-returns":
             memory = realdos.read_file(disk, "RAN.TXT")
             if memory is None:
