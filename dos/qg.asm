@@ -36,6 +36,12 @@ BIOS_DATA       equ 40h
 KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
 CAPS_BIT        equ 40h
 BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
+KB_HEAD         equ 1Ah         ; the BIOS keyboard buffer: next key to read,
+KB_TAIL         equ 1Ch         ; next free place,
+KB_START        equ 80h         ; and its bounds, where the BIOS keeps them
+KB_END          equ 82h
+KB_BUFFER       equ 1Eh         ; where it is otherwise
+KB_BUFFER_END   equ 3Eh
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
 PSP_ENVIRONMENT equ 2Ch         ; segment of our environment
 ERR_NO_FILE     equ 2           ; DOS errors: file not found,
@@ -112,7 +118,7 @@ locked_out:
         call pause              ; time to read why the computer restarts
         ; A warm restart keeps memory, and rb.com may come back.
         call wipe_secrets
-        call clear_break
+        call forget_input
         call run_rb
         jmp reboot              ; rb.com did not restart the computer
 
@@ -125,8 +131,7 @@ finish:
         call wipe_secrets
         ; Keys and a Ctrl+Break left from the prompt would otherwise reach
         ; COMMAND.COM, which asks whether to end the boot script.
-        call flush_keys
-        call clear_break
+        call forget_input
         mov ax, 3301h
         mov dl, [break_state]
         int 21h
@@ -457,6 +462,46 @@ flush_keys:
         int 16h
         jmp flush_keys
 .done:
+        ret
+
+; forget_input: leaves no key, no break and no copy of what was typed
+; behind: drops the keys waiting, clears the BIOS break flag and zeroes the
+; BIOS keyboard buffer (reading a key only moves the buffer's head, so the
+; password typed stays in it), interrupts off meanwhile.
+; In: nothing. Out: nothing. Clobbers AX, CX, DI.
+forget_input:
+        call flush_keys
+        call clear_break
+        push es
+        mov ax, BIOS_DATA
+        mov es, ax
+        pushf
+        cli
+        ; The bounds at 0040:0080 and 0082 count only where both ends of the
+        ; keys waiting lie within them: older BIOSes leave them unset.
+        mov di, [es:KB_START]
+        mov cx, [es:KB_END]
+        mov ax, [es:KB_HEAD]
+        cmp ax, di
+        jb .standard
+        cmp ax, cx
+        jae .standard
+        mov ax, [es:KB_TAIL]
+        cmp ax, di
+        jb .standard
+        cmp ax, cx
+        jb .wipe
+.standard:
+        mov di, KB_BUFFER
+        mov cx, KB_BUFFER_END
+.wipe:
+        mov [es:KB_HEAD], di
+        mov [es:KB_TAIL], di
+        sub cx, di
+        xor al, al
+        rep stosb
+        popf
+        pop es
         ret
 
 ; run_rb: starts c:\qg_data\rb.com and returns if it could not be started or

@@ -195,14 +195,17 @@ def run_case(case, bin, tools, work, system):
             files[realdos.PASSWORD_FILE] = b""
         if ":" in pwfile:
             passwords.append(pwfile.split(":", 1)[1])
+    forms = [files[name] for name in (realdos.PASSWORD_FILE, realdos.NEW_PASSWORD_FILE)
+             if files.get(name)]
     lock = "c:\\t\\ahead.com" if extras == "ahead" else realdos.BOOT_LINE
     earlier = {"graphics": "c:\\t\\gfx.com", "mode83": "c:\\t\\gfx.com 83",
                "early-keys": "c:\\t\\busy.com", "leftovers": "c:\\t\\leftover.com"}.get(extras)
     files["AUTOEXEC.BAT"] = boot_script(
         ["c:\\t\\probe.com > c:\\t\\before.txt"]
         + ([earlier] if earlier else [])
-        + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt",
-           "c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
+        + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt"]
+        + (["c:\\t\\ran.com"] if extras == "dump-after" else [])
+        + ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
     disk = os.path.join(dir, "disk.img")
     config = realdos.CONFIG_SYS
     if extras == "install":
@@ -242,13 +245,8 @@ def run_case(case, bin, tools, work, system):
         if extras == "leftovers" and realdos.read_file(disk, "T\\CACHED.TXT") is None:
             raise Failure("the write that a disk cache held was lost at the restart")
         if extras == "rb-returns":
-            memory = realdos.read_file(disk, "RAN.TXT")
-            if memory is None:
-                raise Failure("rb.com was not started")
             # What the restart would keep: neither the password nor a typed one.
-            for text in passwords + typed(case["keys"]):
-                if text.encode("ascii") in memory:
-                    raise Failure(f"{text!r} is still in memory when rb.com runs")
+            check_memory(disk, "rb.com", passwords + typed(case["keys"]), forms)
         return
     if status != realdos.FINISHED or after is None:
         raise Failure(f"the boot script did not go on (QEMU status {status})")
@@ -269,6 +267,31 @@ def run_case(case, bin, tools, work, system):
             raise Failure("exit code 0")
         checks = "1:^No valid boot password is set;0:Password:;" + checks
     check_screen(lines, checks)
+    if extras == "dump-after":
+        # What the next program of the boot script finds.
+        check_memory(disk, "the next program", passwords + typed(case["keys"]), forms)
+
+
+def check_memory(disk, who, texts, forms):
+    """Fails where the memory that ran.com left in RAN.TXT holds one of texts: as plain text,
+    as the BIOS keyboard buffer keeps typed keys (character, scan code, ...: any four in a
+    row, as the buffer wraps), or one of forms (password files) other than as a whole sector
+    of the file. DOS's disk buffers keep that sector, which no program can wipe cleanly."""
+    memory = realdos.read_file(disk, "RAN.TXT")
+    if memory is None:
+        raise Failure(f"{who} was not started")
+    for text in texts:
+        raw = text.encode("ascii")
+        if raw in memory:
+            raise Failure(f"{text!r} is still in memory when {who} runs")
+        for i in range(len(raw) - 3):
+            keys = b".".join(re.escape(raw[j:j + 1]) for j in range(i, i + 4))
+            if re.search(keys, memory, re.DOTALL):
+                raise Failure(f"{text!r} is still in memory as typed keys when {who} runs")
+    for form in forms:
+        for match in re.finditer(re.escape(form), memory):
+            if memory[match.end():match.start() + 512] != bytes(512 - len(form)):
+                raise Failure(f"the password file's bytes are still in memory when {who} runs")
 
 
 def run_chain(tools, work, system):
