@@ -465,11 +465,17 @@ flush_keys:
         ret
 
 ; forget_input: leaves no key, no break and no copy of what was typed
-; behind: drops the keys waiting, clears the BIOS break flag and zeroes the
-; BIOS keyboard buffer (reading a key only moves the buffer's head, so the
-; password typed stays in it), interrupts off meanwhile.
+; behind: empties DOS's console input, drops the keys waiting, clears the
+; BIOS break flag and zeroes the BIOS keyboard buffer (reading a key only
+; moves the buffer's head, so the password typed stays in it), interrupts
+; off meanwhile. MS-DOS's console driver keeps a Ctrl+Break pressed during an
+; earlier line, or while DOS loaded us, as a Ctrl+C of its own, which the
+; next DOS call that checks would act on; function 0Ch with AL=0 drops it
+; without checking.
 ; In: nothing. Out: nothing. Clobbers AX, CX, DI.
 forget_input:
+        mov ax, 0C00h
+        int 21h
         call flush_keys
         call clear_break
         push es
