@@ -17,6 +17,8 @@
 ; - Exit code 0: password accepted. Exit code 1: no valid password file, so
 ;   a notice is shown and the boot goes on (a damaged installation must not
 ;   lock the owner out).
+; - A disk error never lets the boot go on unasked: should DOS end us itself
+;   after one, `terminated` restarts the computer while a password is asked.
 ; - The owner may also start it from CONFIG.SYS (INSTALL=C:\QG_DATA\QG.EXE),
 ;   before COMMAND.COM can be broken into. MS-DOS reports "Error in
 ;   CONFIG.SYS" after any program started so that does not stay resident,
@@ -44,6 +46,7 @@ KB_BUFFER       equ 1Eh         ; where it is otherwise
 KB_BUFFER_END   equ 3Eh
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
 PSP_ENVIRONMENT equ 2Ch         ; segment of our environment
+PSP_TERMINATE   equ 0Ah         ; where DOS goes once it has ended us
 ERR_NO_FILE     equ 2           ; DOS errors: file not found,
 ERR_NO_PATH     equ 3           ; path not found
 KEEP_PARAGRAPHS equ 6           ; the least DOS keeps of a resident program
@@ -60,6 +63,8 @@ start:
         mov [vector_table + 8], cs
         mov [vector_table + 13], cs
         call swap_vectors
+        mov [parent_return + 2], cs
+        call swap_return
         sti
         cld
         call clear_break
@@ -82,6 +87,7 @@ start:
         int 21h
         call load_password
         jc no_password
+        mov byte [asking], 1
         call flush_keys         ; keys typed before the prompt showed do not count
         mov dx, msg_title
         call print
@@ -128,6 +134,7 @@ no_password:
         mov al, 1
 finish:
         push ax
+        call swap_return        ; nothing from here on makes DOS end us
         call wipe_secrets
         ; Keys and a Ctrl+Break left from the prompt would otherwise reach
         ; COMMAND.COM, which asks whether to end the boot script.
@@ -180,6 +187,85 @@ from_config:
         pop bx
         pop ds
         ret
+
+; swap_return: exchanges the address that DOS goes to once it has ended us,
+; in our program prefix, with the one kept in parent_return: the first call
+; makes it `terminated` and keeps the parent's, the second puts that back.
+; In: DS = CS. Out: nothing. Clobbers AX.
+swap_return:
+        mov ax, [parent_return]
+        xchg ax, [PSP_TERMINATE]
+        mov [parent_return], ax
+        mov ax, [parent_return + 2]
+        xchg ax, [PSP_TERMINATE + 2]
+        mov [parent_return + 2], ax
+        ret
+
+; terminated: where DOS goes when it ends us itself. Where DOS allows no Fail
+; after a disk error (reading rb.com or the password file, on some systems),
+; it turns our INT 24h handler's Fail into Abort and ends us with exit code
+; 0: the boot script would go on, with INT 1Bh pointing into freed memory.
+; DOS has put INT 22h-24h back from our program prefix and freed our memory,
+; which nothing has used since. Puts INT 1Bh and BREAK back and wipes; then
+; restarts while a password is asked for, else (the password file could not
+; be read) shows the notice and goes on to the parent, as when the file is
+; damaged.
+; In: SS:SP = the parent's stack. Out: to the parent's return address with
+; every register and flag as DOS left them, or a restart. Clobbers nothing.
+terminated:
+        pushf
+        push ax
+        push cx
+        push dx
+        push bx
+        push si
+        push di
+        push bp
+        push ds
+        push es
+        mov ax, cs
+        cli
+        mov [cs:parent_stack], sp
+        mov [cs:parent_stack + 2], ss
+        mov ss, ax
+        mov sp, stack_top
+        mov ds, ax
+        cld
+        call swap_vectors       ; INT 23h and 24h as DOS put them back
+        xor ax, ax
+        mov es, ax
+        mov ax, [parent_return]
+        mov [es:22h * 4], ax
+        mov ax, [parent_return + 2]
+        mov [es:22h * 4 + 2], ax
+        push cs
+        pop es
+        sti
+        mov ax, 3301h
+        mov dl, [break_state]
+        int 21h
+        call wipe_secrets
+        call forget_input
+        cmp byte [asking], 0
+        je .go_on
+        jmp reboot
+.go_on:
+        mov dx, msg_no_password
+        call print
+        cli
+        mov ss, [parent_stack + 2]
+        mov sp, [parent_stack]
+        pop es
+        pop ds
+        pop bp
+        pop di
+        pop si
+        pop bx
+        pop dx
+        pop cx
+        pop ax
+        popf
+        jmp far [cs:parent_return]
 
 ; ignore_break: INT 1Bh and INT 23h handler. Ctrl+Break and Ctrl+C must not
 ; stop the prompt, nor the boot script that started it.
@@ -589,6 +675,8 @@ msg_no_password db 'No valid boot password is set (', PW_PATH, '); '
                 db 'starting without one.', 13, 10, '$'
 
 failures        dw 0
+parent_return   dw terminated, 0 ; the segment is set at start
+asking          db 0            ; 1 while a password is asked for
 break_state     db 0            ; DOS's break checking when we started
 video_page      db 0
 
@@ -601,6 +689,7 @@ SECRETS_LEN     equ $ - secrets
 entry_len       resw 1
 caps_shown      resb 1
 saved_sp        resw 1
+parent_stack    resw 2
 line            resb PROMPT_LEN + MAXLEN * 2 + CAPS_LEN * 2 + 1
         ; Without interrupt stacks (DOS on a PC/XT), KEYB and the video BIOS
         ; run on ours too.

@@ -215,8 +215,11 @@ def run_case(case, bin, tools, work, system):
         realdos.set_attributes(disk, realdos.PASSWORD_FILE, "+h +s +r")
 
     outcome = case["outcome"]
+    bad = {"bad-pw-sector": realdos.PASSWORD_FILE, "bad-rb-sector": realdos.REBOOT_PROGRAM}
+    bad_sectors = [realdos.first_sector(disk, bad[extras])] if extras in bad else []
     # To see whether the BIOS starts up or resumes, a restart must not end QEMU.
-    with realdos.Machine(disk, dir, restart_ends=extras != "leftovers") as machine:
+    with realdos.Machine(disk, dir, restart_ends=extras != "leftovers",
+                         bad_sectors=bad_sectors) as machine:
         last_key = None
         if extras == "early-keys":
             # Typed while an earlier line runs, before the prompt shows.
