@@ -558,7 +558,7 @@ flush_keys:
 ; earlier line, or while DOS loaded us, as a Ctrl+C of its own, which the
 ; next DOS call that checks would act on; function 0Ch with AL=0 drops it
 ; without checking.
-; In: nothing. Out: nothing. Clobbers AX, CX, DI.
+; In: DF clear. Out: nothing. Clobbers AX, CX, DI.
 forget_input:
         mov ax, 0C00h
         int 21h
