@@ -17,6 +17,8 @@
 ; - Exit code 0: password accepted. Exit code 1: no valid password file, so
 ;   a notice is shown and the boot goes on (a damaged installation must not
 ;   lock the owner out).
+; - A disk error never lets the boot go on unasked: should DOS end us itself
+;   after one, `terminated` restarts the computer while a password is asked.
 ; - The configuration program may also start it from CONFIG.SYS
 ;   (INSTALL=C:\QG_DATA\QG.EXE /I), before COMMAND.COM can be broken into.
 ;   MS-DOS reports "Error in CONFIG.SYS" after any program started so that
@@ -40,6 +42,12 @@ BIOS_DATA       equ 40h
 KB_FLAGS        equ 17h         ; bit 6: Caps Lock on
 CAPS_BIT        equ 40h
 BREAK_FLAG      equ 71h         ; bit 7: the BIOS saw Ctrl+Break
+KB_HEAD         equ 1Ah         ; the BIOS keyboard buffer: next key to read,
+KB_TAIL         equ 1Ch         ; next free place,
+KB_START        equ 80h         ; and its bounds, where the BIOS keeps them
+KB_END          equ 82h
+KB_BUFFER       equ 1Eh         ; where it is otherwise
+KB_BUFFER_END   equ 3Eh
 TIMER_TICKS     equ 6Ch         ; 18.2 ticks a second
 PSP_ENVIRONMENT equ 2Ch         ; segment of our environment
 PSP_TAIL        equ 80h         ; length, then the command line's tail
@@ -47,6 +55,7 @@ PSP_MARK        equ 55h         ; 7 bytes that no DOS uses (an FCB's header):
                                 ; the mark, then the exit code
 MCB_OWNER       equ 1           ; memory block header: owner's PSP segment,
 MCB_SIZE        equ 3           ; size in paragraphs
+PSP_TERMINATE   equ 0Ah         ; where DOS goes once it has ended us
 ERR_NO_FILE     equ 2           ; DOS errors: file not found,
 ERR_NO_PATH     equ 3           ; path not found
 KEEP_PARAGRAPHS equ 6           ; the least DOS keeps of a resident program
@@ -63,6 +72,8 @@ start:
         mov [vector_table + 8], cs
         mov [vector_table + 13], cs
         call swap_vectors
+        mov [parent_return + 2], cs
+        call swap_return
         sti
         cld
         call clear_break
@@ -89,6 +100,8 @@ start:
         int 21h
         call load_password
         jc no_password
+        mov byte [asking], 1
+        call flush_keys         ; keys typed before the prompt showed do not count
         mov dx, msg_title
         call print
 ask:
@@ -124,7 +137,7 @@ locked_out:
         call pause              ; time to read why the computer restarts
         ; A warm restart keeps memory, and rb.com may come back.
         call wipe_secrets
-        call clear_break
+        call forget_input
         call run_rb
         jmp reboot              ; rb.com did not restart the computer
 
@@ -134,11 +147,11 @@ no_password:
         mov al, 1
 finish:
         push ax
+        call swap_return        ; nothing from here on makes DOS end us
         call wipe_secrets
         ; Keys and a Ctrl+Break left from the prompt would otherwise reach
         ; COMMAND.COM, which asks whether to end the boot script.
-        call flush_keys
-        call clear_break
+        call forget_input
         mov ax, 3301h
         mov dl, [break_state]
         int 21h
@@ -301,6 +314,85 @@ set_mark:
         stosb
         ret
 
+; swap_return: exchanges the address that DOS goes to once it has ended us,
+; in our program prefix, with the one kept in parent_return: the first call
+; makes it `terminated` and keeps the parent's, the second puts that back.
+; In: DS = CS. Out: nothing. Clobbers AX.
+swap_return:
+        mov ax, [parent_return]
+        xchg ax, [PSP_TERMINATE]
+        mov [parent_return], ax
+        mov ax, [parent_return + 2]
+        xchg ax, [PSP_TERMINATE + 2]
+        mov [parent_return + 2], ax
+        ret
+
+; terminated: where DOS goes when it ends us itself. Where DOS allows no Fail
+; after a disk error (reading rb.com or the password file, on some systems),
+; it turns our INT 24h handler's Fail into Abort and ends us with exit code
+; 0: the boot script would go on, with INT 1Bh pointing into freed memory.
+; DOS has put INT 22h-24h back from our program prefix and freed our memory,
+; which nothing has used since. Puts INT 1Bh and BREAK back and wipes; then
+; restarts while a password is asked for, else (the password file could not
+; be read) shows the notice and goes on to the parent, as when the file is
+; damaged.
+; In: SS:SP = the parent's stack. Out: to the parent's return address with
+; every register and flag as DOS left them, or a restart. Clobbers nothing.
+terminated:
+        pushf
+        push ax
+        push cx
+        push dx
+        push bx
+        push si
+        push di
+        push bp
+        push ds
+        push es
+        mov ax, cs
+        cli
+        mov [cs:parent_stack], sp
+        mov [cs:parent_stack + 2], ss
+        mov ss, ax
+        mov sp, stack_top
+        mov ds, ax
+        cld
+        call swap_vectors       ; INT 23h and 24h as DOS put them back
+        xor ax, ax
+        mov es, ax
+        mov ax, [parent_return]
+        mov [es:22h * 4], ax
+        mov ax, [parent_return + 2]
+        mov [es:22h * 4 + 2], ax
+        push cs
+        pop es
+        sti
+        mov ax, 3301h
+        mov dl, [break_state]
+        int 21h
+        call wipe_secrets
+        call forget_input
+        cmp byte [asking], 0
+        je .go_on
+        jmp reboot
+.go_on:
+        mov dx, msg_no_password
+        call print
+        cli
+        mov ss, [parent_stack + 2]
+        mov sp, [parent_stack]
+        pop es
+        pop ds
+        pop bp
+        pop di
+        pop si
+        pop bx
+        pop dx
+        pop cx
+        pop ax
+        popf
+        jmp far [cs:parent_return]
+
 ; ignore_break: INT 1Bh and INT 23h handler. Ctrl+Break and Ctrl+C must not
 ; stop the prompt, nor the boot script that started it.
 ; In: nothing. Out: nothing. Clobbers nothing.
@@ -364,6 +456,7 @@ clear_break:
 text_mode:
         mov ah, 0Fh             ; AL = mode, BH = page
         int 10h
+        and al, 7Fh             ; bit 7: the last mode change kept the screen
         cmp al, 2
         je .text
         cmp al, 3
@@ -583,6 +676,52 @@ flush_keys:
 .done:
         ret
 
+; forget_input: leaves no key, no break and no copy of what was typed
+; behind: empties DOS's console input, drops the keys waiting, clears the
+; BIOS break flag and zeroes the BIOS keyboard buffer (reading a key only
+; moves the buffer's head, so the password typed stays in it), interrupts
+; off meanwhile. MS-DOS's console driver keeps a Ctrl+Break pressed during an
+; earlier line, or while DOS loaded us, as a Ctrl+C of its own, which the
+; next DOS call that checks would act on; function 0Ch with AL=0 drops it
+; without checking.
+; In: DF clear. Out: nothing. Clobbers AX, CX, DI.
+forget_input:
+        mov ax, 0C00h
+        int 21h
+        call flush_keys
+        call clear_break
+        push es
+        mov ax, BIOS_DATA
+        mov es, ax
+        pushf
+        cli
+        ; The bounds at 0040:0080 and 0082 count only where both ends of the
+        ; keys waiting lie within them: older BIOSes leave them unset.
+        mov di, [es:KB_START]
+        mov cx, [es:KB_END]
+        mov ax, [es:KB_HEAD]
+        cmp ax, di
+        jb .standard
+        cmp ax, cx
+        jae .standard
+        mov ax, [es:KB_TAIL]
+        cmp ax, di
+        jb .standard
+        cmp ax, cx
+        jb .wipe
+.standard:
+        mov di, KB_BUFFER
+        mov cx, KB_BUFFER_END
+.wipe:
+        mov [es:KB_HEAD], di
+        mov [es:KB_TAIL], di
+        sub cx, di
+        xor al, al
+        rep stosb
+        popf
+        pop es
+        ret
+
 ; run_rb: starts c:\qg_data\rb.com and returns if it could not be started or
 ; came back.
 ; In: DS = CS. Out: DS = ES = SS = CS, SP as before. Clobbers all others.
@@ -666,6 +805,8 @@ msg_no_password db 'No valid boot password is set (', PW_PATH, '); '
                 db 'starting without one.', 13, 10, '$'
 
 failures        dw 0
+parent_return   dw terminated, 0 ; the segment is set at start
+asking          db 0            ; 1 while a password is asked for
 break_state     db 0            ; DOS's break checking when we started
 video_page      db 0
 
@@ -678,7 +819,10 @@ SECRETS_LEN     equ $ - secrets
 entry_len       resw 1
 caps_shown      resb 1
 saved_sp        resw 1
+parent_stack    resw 2
 line            resb PROMPT_LEN + MAXLEN * 2 + CAPS_LEN * 2 + 1
-                resw 256
+        ; Without interrupt stacks (DOS on a PC/XT), KEYB and the video BIOS
+        ; run on ours too.
+                resb 1024
 stack_top:
 bss_end:

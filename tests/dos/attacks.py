@@ -278,6 +278,53 @@ def before_earlier_line(a, answer):
         else SKIPPED
 
 
+def break_during_quiet_line():
+    """A Ctrl+Break while an earlier line runs without writing to the screen, so that no DOS
+    call acts on it there; then the right password. MS-DOS's console driver keeps the break as
+    a Ctrl+C of its own, and the first DOS call after the prompt that checks acts on it."""
+    a = Attack("quiet-break", script=boot_script(["c:\\t\\busy.com > nul"]))
+    # busy.com runs for 3 seconds from well under a second after power-on.
+    time.sleep(1.5)
+    a.machine.key("ctrl-pause")
+    time.sleep(0.2)
+    reached = a.break_flag()
+    question = QUESTION[SYSTEM]
+    lines = a.machine.wait_screen("^Password:|" + re.escape(question), 8)
+    a.look()
+    early = lines is not None and not a.prompt(lines)
+    if early:
+        # Asked before the prompt, as in the rows of an earlier line: "No" goes on to it.
+        a.machine.key("n")
+        lines = a.machine.wait_screen("^Password:", 5)
+    if lines is None:
+        how = a.end(3)
+        return f"no prompt; the boot {how}", SKIPPED if reached else LOST
+    a.machine.type(PASSWORD)
+    a.machine.key("ret")
+    stuck = a.machine.wait_end(6) is None
+    if stuck:
+        a.look()
+        # The question after the right password: "Y" ends the owner's boot script.
+        a.machine.key("y")
+        time.sleep(0.5)
+    how = a.end(3)
+    if not reached:
+        return "the break did not reach the BIOS", LOST
+    text = ("the BIOS's break flag is set; "
+            + (f"{shell_name()} asks \"{question}...\" before the prompt, answered \"N\"; "
+               if early else "")
+            + "the prompt comes up and, after the right password, ")
+    if stuck:
+        return (text + f"{shell_name()} " + ("shows \"^C\" and " if a.saw("^C") else "")
+                + f"asks \"{question}\"; answered \"Y\": the rest of the boot script ends"
+                + (", the intruder has a command prompt" if how.startswith("stopped")
+                   else f" ({how})")), SKIPPED
+    mark = a.saw("^C") and not early
+    return text + f"the boot {how}" + (", with \"^C\" on the screen" if mark
+                                       else " with no mark on the screen"), \
+        HELD if how == "went on" and not mark else SKIPPED
+
+
 def boot_key(key, strong=False):
     a = Attack(named("bootkey-" + key, strong), kernel_wait=2, config=config(strong))
     question = lambda lines: [line for line in lines if "[Y,N]?" in line or  # noqa: E731
@@ -429,6 +476,8 @@ ECHO_LINES = ["ECHO Starting the drivers of this computer, please wait.",
 ROWS = [
     ("Ctrl+C at the prompt", lambda: at_prompt("ctrl-c"), None, "break"),
     ("Ctrl+Break at the prompt", lambda: at_prompt("ctrl-pause"), None, "break"),
+    ("Ctrl+Break during a quiet earlier line, then the right password",
+     break_during_quiet_line, None, "break"),
     ("Ctrl+C held from power-on", lambda: from_power_on("ctrl-c"), None, "held"),
     ("Ctrl+C held from power-on" + STRONG, lambda: from_power_on("ctrl-c", strong=True), None,
      "strong"),

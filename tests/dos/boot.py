@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import realdos  # noqa: E402
 
-HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy")
+HELPERS = ("probe", "ran", "done", "gfx", "ahead", "busy", "leftover")
 # qg.exe stays one small .COM image: it runs from a boot script, often off a floppy's worth of
 # space, before any memory manager.
 MAX_PROMPT_BYTES = 2048
@@ -176,6 +176,29 @@ def skip_install_line(machine):
                       + realdos.screen_text(machine.screen()))
 
 
+def wait_start_up(machine):
+    """With restarts not ending QEMU: waits for the restart after three wrong passwords and
+    ends QEMU once the BIOS has started up again (its start-up clears the screen); RESTARTED,
+    or None when it did not come."""
+    deadline = time.monotonic() + BOOT_SECONDS
+    said = False
+    while time.monotonic() < deadline:
+        lines = machine.screen()
+        if lines is None:
+            status = machine.wait_end(1)
+            raise Failure(f"QEMU ended with status {status}"
+                          + (": the BIOS resumed at 0040:0067 instead of starting up"
+                             if status == 5 else ""))
+        saying = any(line.startswith("Three wrong passwords") for line in lines)
+        said = said or saying
+        if said and not saying:
+            machine.ended = time.monotonic()
+            machine.close()
+            return realdos.RESTARTED
+        time.sleep(0.05)
+    return None
+
+
 def typed(keys):
     """The texts that keys type (t:TEXT)."""
     return [key[2:] for key in keys if key.startswith("t:")]
@@ -191,6 +214,9 @@ def run_case(case, bin, tools, work, system):
         files[realdos.REBOOT_PROGRAM] = files["T\\RAN.COM"]
     passwords = []
     for pwfile in case["pwfile"]:
+        if pwfile.startswith("bytes:"):
+            files[realdos.PASSWORD_FILE] = bytes.fromhex(pwfile[6:])
+            continue
         if pwfile.startswith("pw:"):
             files[realdos.PASSWORD_FILE] = scrambled(tools, dir, pwfile[3:])
         elif pwfile.startswith("new:"):
@@ -199,12 +225,17 @@ def run_case(case, bin, tools, work, system):
             files[realdos.PASSWORD_FILE] = b""
         if ":" in pwfile:
             passwords.append(pwfile.split(":", 1)[1])
+    forms = [files[name] for name in (realdos.PASSWORD_FILE, realdos.NEW_PASSWORD_FILE)
+             if files.get(name)]
     lock = "c:\\t\\ahead.com" if extras == "ahead" else realdos.BOOT_LINE
+    earlier = {"graphics": "c:\\t\\gfx.com", "mode83": "c:\\t\\gfx.com 83",
+               "early-keys": "c:\\t\\busy.com", "leftovers": "c:\\t\\leftover.com"}.get(extras)
     files["AUTOEXEC.BAT"] = boot_script(
         ["c:\\t\\probe.com > c:\\t\\before.txt"]
-        + (["c:\\t\\gfx.com"] if extras == "graphics" else [])
-        + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt",
-           "c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
+        + ([earlier] if earlier else [])
+        + [lock, "if errorlevel 1 echo 1 > c:\\t\\failed.txt"]
+        + (["c:\\t\\ran.com"] if extras == "dump-after" else [])
+        + ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])
     disk = os.path.join(dir, "disk.img")
     config = realdos.CONFIG_SYS
     if extras == "install":
@@ -213,16 +244,30 @@ def run_case(case, bin, tools, work, system):
         config += realdos.INSTALL_LINE + "\r\n"
     step = extras == "strong-f8"
     realdos.make_disk(disk, files, config_sys=config, system=system, kernel_wait=2 * step)
+    if extras == "hidden":
+        realdos.set_attributes(disk, realdos.PASSWORD_FILE, "+h +s +r")
 
     outcome = case["outcome"]
-    with realdos.Machine(disk, dir) as machine:
+    bad = {"bad-pw-sector": realdos.PASSWORD_FILE, "bad-rb-sector": realdos.REBOOT_PROGRAM}
+    bad_sectors = [realdos.first_sector(disk, bad[extras])] if extras in bad else []
+    # To see whether the BIOS starts up or resumes, a restart must not end QEMU.
+    with realdos.Machine(disk, dir, restart_ends=extras != "leftovers",
+                         bad_sectors=bad_sectors) as machine:
         last_key = None
         if step:
             skip_install_line(machine)
+        if extras == "early-keys":
+            # Typed while an earlier line runs, before the prompt shows.
+            if machine.wait_screen("^busy.com:", BOOT_SECONDS) is None:
+                raise Failure("the earlier line did not run")
+            press(machine, ["t:Early1", "ret"])
         if case["keys"]:
             press_at_prompt(machine, case["keys"])
             last_key = time.monotonic()
-        status = machine.wait_end(BOOT_SECONDS)
+        if extras == "leftovers":
+            status = wait_start_up(machine)
+        else:
+            status = machine.wait_end(BOOT_SECONDS)
         if status is None:
             lines = machine.screen()
             raise Failure("the boot did not end; its screen:\n" + realdos.screen_text(lines))
@@ -235,14 +280,11 @@ def run_case(case, bin, tools, work, system):
         # The pause after the third wrong password, to read why the PC restarts.
         if waited < 4:
             raise Failure(f"restarted {waited:.1f} s after the last key, not 4 s or more")
+        if extras == "leftovers" and realdos.read_file(disk, "T\\CACHED.TXT") is None:
+            raise Failure("the write that a disk cache held was lost at the restart")
         if extras == "rb-returns":
-            memory = realdos.read_file(disk, "RAN.TXT")
-            if memory is None:
-                raise Failure("rb.com was not started")
             # What the restart would keep: neither the password nor a typed one.
-            for text in passwords + typed(case["keys"]):
-                if text.encode("ascii") in memory:
-                    raise Failure(f"{text!r} is still in memory when rb.com runs")
+            check_memory(disk, "rb.com", passwords + typed(case["keys"]), forms)
         return
     if status != realdos.FINISHED or after is None:
         raise Failure(f"the boot script did not go on (QEMU status {status})")
@@ -264,6 +306,31 @@ def run_case(case, bin, tools, work, system):
             raise Failure("exit code 0")
         checks = "1:^No valid boot password is set;0:Password:;" + checks
     check_screen(lines, checks)
+    if extras == "dump-after":
+        # What the next program of the boot script finds.
+        check_memory(disk, "the next program", passwords + typed(case["keys"]), forms)
+
+
+def check_memory(disk, who, texts, forms):
+    """Fails where the memory that ran.com left in RAN.TXT holds one of texts: as plain text,
+    as the BIOS keyboard buffer keeps typed keys (character, scan code, ...: any four in a
+    row, as the buffer wraps), or one of forms (password files) other than as a whole sector
+    of the file. DOS's disk buffers keep that sector, which no program can wipe cleanly."""
+    memory = realdos.read_file(disk, "RAN.TXT")
+    if memory is None:
+        raise Failure(f"{who} was not started")
+    for text in texts:
+        raw = text.encode("ascii")
+        if raw in memory:
+            raise Failure(f"{text!r} is still in memory when {who} runs")
+        for i in range(len(raw) - 3):
+            keys = b".".join(re.escape(raw[j:j + 1]) for j in range(i, i + 4))
+            if re.search(keys, memory, re.DOTALL):
+                raise Failure(f"{text!r} is still in memory as typed keys when {who} runs")
+    for form in forms:
+        for match in re.finditer(re.escape(form), memory):
+            if memory[match.end():match.start() + 512] != bytes(512 - len(form)):
+                raise Failure(f"the password file's bytes are still in memory when {who} runs")
 
 
 def run_chain(tools, work, system):

@@ -1,9 +1,14 @@
 ; probe.com (test helper): writes the text screen (80x25, trailing blanks
 ; dropped), then the 4 bytes of the INT 1Bh vector and DOS's break-checking
 ; state (1 byte, 0 or 1) to standard output, so a test can read what the user
-; saw and check that a program put both back.
+; saw and check that a program put both back. It first asks DOS whether a
+; key waits (function 0Bh), which acts on a break left pending, whatever
+; BREAK says, as the next program of a boot script would: "^C" and the
+; command interpreter's question show on the screen.
         cpu 8086
         org 100h
+        mov ah, 0Bh
+        int 21h
         cld
         mov di, out
         push ds

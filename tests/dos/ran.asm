@@ -1,7 +1,8 @@
-; ran.com (test helper): stands in for an rb.com that comes back. Leaves
-; c:\ran.txt to show it was started, holding all memory below its own (the
-; program that started it included), so a test can look there for what a
-; warm restart would keep. Writes DOS's buffers to disk (the restart that
+; ran.com (test helper): stands in for an rb.com that comes back, or for a
+; program run after the prompt. Leaves c:\ran.txt to show it was started,
+; holding all conventional memory (the program that started it included, and
+; what earlier ones left), so a test can look there for what a warm restart or
+; the next program would find. Writes DOS's buffers to disk (the restart that
 ; follows would lose them), then returns.
         cpu 8086
         org 100h
@@ -12,7 +13,7 @@
         jc .done
         mov bx, ax
         xor si, si              ; segment of the next 32 KB
-.dump:  mov ax, cs
+.dump:  mov ax, [2]             ; the end of conventional memory
         sub ax, si
         jbe .close
         mov cx, 8000h

@@ -182,6 +182,26 @@ def put_files(path, files):
     shutil.rmtree(staging)
 
 
+def set_attributes(path, name, flags):
+    """Sets a file's attributes on the disk: flags as mattrib takes them ("+h +s +r")."""
+    subprocess.run(["mattrib", "-i", _image(path), *flags.split(),
+                    "::" + name.replace("\\", "/")], check=True)
+
+
+def first_sector(path, name):
+    """The number, from the disk's start, of the first sector of a file on the disk."""
+    with open(path, "rb") as f:
+        f.seek(PART_OFFSET)
+        bpb = f.read(512)
+    sector_size, cluster, reserved, fats, roots = struct.unpack_from("<HBHBH", bpb, 11)
+    fat_size = struct.unpack_from("<H", bpb, 22)[0]
+    data = PART_START + reserved + fats * fat_size + roots * 32 // sector_size
+    chain = subprocess.run(["mshowfat", "-i", _image(path), "::" + name.replace("\\", "/")],
+                           stdout=subprocess.PIPE, check=True).stdout.decode()
+    first = int(re.search(r"<(\d+)", chain)[1])
+    return data + (first - 2) * cluster
+
+
 def read_file(path, name):
     """A file from the disk (DOS path), or None when it is not there."""
     result = subprocess.run(["mtype", "-i", _image(path), "::" + name.replace("\\", "/")],
@@ -230,14 +250,23 @@ def key_name(char):
 class Machine:
     """One PC booting a disk in QEMU. Use as a context manager: QEMU is ended on leaving."""
 
-    def __init__(self, disk, work, window=False, restart_ends=True):
+    def __init__(self, disk, work, window=False, restart_ends=True, bad_sectors=()):
         self.disk, self.work = disk, work
         self.socket_path = os.path.join(work, "monitor.sock")
         if os.path.exists(self.socket_path):
             os.unlink(self.socket_path)
+        drive = disk
+        if bad_sectors:
+            # QEMU's blkdebug driver fails every read that covers one of these sectors.
+            config = os.path.join(work, "blkdebug.cfg")
+            with open(config, "w") as f:
+                for sector in bad_sectors:
+                    f.write(f'[inject-error]\nevent = "read_aio"\nerrno = "5"\n'
+                            f'sector = "{sector}"\nonce = "off"\n\n')
+            drive = f"blkdebug:{config}:{disk}"
         command = ["qemu-system-i386", "-accel", "tcg", "-m", "16", "-nic", "none",
                    "-boot", "c",
-                   "-drive", f"file={disk},format=raw,if=ide",
+                   "-drive", f"file={drive},format=raw,if=ide",
                    "-device", "isa-debug-exit,iobase=0xf4,iosize=0x04",
                    "-monitor", f"unix:{self.socket_path},server=on,wait=off"]
         if restart_ends:
