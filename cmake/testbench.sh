@@ -103,6 +103,13 @@ qg_start_wine() {
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1 || true
     wine wineboot </dev/null >/dev/null 2>&1
+    # The suites that run side by side copy this prefix (tests/wine-alone.sh): end the server
+    # once so that it writes the registry out, then start it and Wine's services again for the
+    # rest, their outputs on /dev/null as above.
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1 || true
+    wine wineboot </dev/null >/dev/null 2>&1
 }
 
 qg_stop_wine() {

@@ -17,6 +17,7 @@ import socket
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -247,14 +248,21 @@ def key_name(char):
     return _KEYS[char]
 
 
+def short_temp_dir():
+    """A temporary folder whose path is short enough for Unix sockets below it."""
+    folder = tempfile.gettempdir()
+    return folder if len(folder) <= 40 else "/tmp"
+
+
 class Machine:
     """One PC booting a disk in QEMU. Use as a context manager: QEMU is ended on leaving."""
 
     def __init__(self, disk, work, window=False, restart_ends=True, bad_sectors=()):
         self.disk, self.work = disk, work
-        self.socket_path = os.path.join(work, "monitor.sock")
-        if os.path.exists(self.socket_path):
-            os.unlink(self.socket_path)
+        # A Unix socket's path must stay under 108 bytes, and the work folder of a clone in a
+        # long folder is longer: the monitor's socket goes in a short private folder instead.
+        self.socket_dir = tempfile.mkdtemp(prefix="qg-", dir=short_temp_dir())
+        self.socket_path = os.path.join(self.socket_dir, "monitor.sock")
         drive = disk
         if bad_sectors:
             # QEMU's blkdebug driver fails every read that covers one of these sectors.
@@ -294,6 +302,17 @@ class Machine:
             self.process.kill()
             self.process.wait()
         self.log.close()
+        shutil.rmtree(self.socket_dir, ignore_errors=True)
+
+    def _never_started(self):
+        """QEMU's own complaint when it ended before its monitor ever answered, else None: a
+        QEMU that refused to start must fail the test, not read as a machine that restarted."""
+        if self.monitor is not None or self.process.poll() is None:
+            return None
+        with open(os.path.join(self.work, "qemu.log"), "rb") as log:
+            text = log.read().decode("latin-1")
+        errors = [line for line in text.splitlines() if line.startswith("qemu-system-")]
+        return "; ".join(errors) or None
 
     def _connect(self):
         deadline = time.monotonic() + 10
@@ -322,6 +341,9 @@ class Machine:
     def command(self, text):
         """Runs a monitor command; False when QEMU has ended meanwhile."""
         if self.process.poll() is not None:
+            complaint = self._never_started()
+            if complaint:
+                raise RuntimeError(f"QEMU did not start: {complaint}")
             return False
         try:
             if self.monitor is None:
@@ -330,6 +352,9 @@ class Machine:
             self._read_prompt()
             return True
         except (OSError, RuntimeError):
+            complaint = self._never_started()
+            if complaint:
+                raise RuntimeError(f"QEMU did not start: {complaint}")
             if self.process.poll() is not None:
                 return False
             raise
