@@ -261,12 +261,18 @@ DWORD CopyFileWhole(const std::string& source, const std::string& target, const 
         DiscardFile(temp);
         return error;
     }
-    error = ReplaceOwnFile(temp, target);
-    if (error && !AnyFileExists(target) && ::MoveFileA(temp.c_str(), target.c_str()))
-        error = NO_ERROR; // a second try, once the old copy has really gone
-    // The new copy stays under its temporary name when it is the last copy there is.
-    if (error && AnyFileExists(target))
-        DiscardFile(temp);
+    if (const DWORD deleteError = DeleteOwnFile(target)) {
+        DiscardFile(temp); // the old copy is still in its place
+        return deleteError;
+    }
+    // The old copy is gone, or going once another program lets go of it (NT): from here on
+    // the new copy may be the last one, so it stays under its temporary name if the rename
+    // fails twice.
+    if (::MoveFileA(temp.c_str(), target.c_str()))
+        return NO_ERROR;
+    error = ::GetLastError();
+    if (::MoveFileA(temp.c_str(), target.c_str()))
+        return NO_ERROR;
     return error;
 }
 

@@ -66,8 +66,8 @@ TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
         bool scratchKept = false;              // not the swap's: never deleted or run
     };
     const Case cases[] = {
-        {"cut after the old one moved aside", nullptr, "old\r\n", "new\r\n", "old\r\n",
-         "<absent>", true},
+        {"cut after the old one moved aside", nullptr, "old\r\n", "old\r\nc:\\Qg_Data\\qg.exe\r\n",
+         "old\r\n", "<absent>", true},
         {"cut after the new one moved in", "old\r\nc:\\Qg_Data\\qg.exe\r\n", "old\r\n", nullptr,
          "old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
         {"cut while the new text was written", "old\r\n", nullptr, "old\r\nc:\\Qg", "old\r\n",
