@@ -146,16 +146,17 @@ def fresh_dir(work, name):
     return dir
 
 
-def skip_install_line(machine):
-    """F8 at FreeDOS's start-up wait, then every CONFIG.SYS line and the boot script yes, but
-    the line that starts qg.exe no: as an owner, or an intruder, can where F8 is not switched
-    off."""
-    machine.wait_screen("Booting from Hard Disk", 10)
+def skip_install_line(machine, answered, to_prompt):
+    """F8 at FreeDOS's start-up wait, then every CONFIG.SYS line and boot-script line yes, but
+    the line that starts qg.exe from CONFIG.SYS no: as an owner, or an intruder, can where F8
+    is not switched off. Answers until the password prompt is up (to_prompt), or until the
+    boot ends; answered: the questions answered so far."""
+    if to_prompt:
+        machine.wait_screen("Booting from Hard Disk", 10)
     deadline = time.monotonic() + BOOT_SECONDS
-    answered, skipped = set(), False
     while time.monotonic() < deadline:
-        lines = machine.screen() or []
-        if any(re.search(PROMPT, line) for line in lines):
+        lines = machine.screen()
+        if lines is None or to_prompt and any(re.search(PROMPT, line) for line in lines):
             break
         # A question still waiting for its answer ends in "?".
         asked = [line for line in lines if re.search(r"\[Y,N\]\?|\[Yes=ENTER, No=ESC\]", line)
@@ -166,12 +167,12 @@ def skip_install_line(machine):
         for line in asked:
             if line in answered:
                 continue
-            answered.add(line)
-            skip = realdos.CONTRACT["QG_BOOT_PROGRAM"].upper() in line.upper()
-            skipped |= skip
+            # FreeCOM asks before each boot-script line as well: those go on.
+            skip = line.upper().startswith(realdos.INSTALL_LINE.upper())
+            answered[line] = skip
             machine.key("n" if skip else ("ret" if "ENTER" in line else "y"))
         time.sleep(0.1)
-    if not skipped:
+    if to_prompt and not any(answered.values()):
         raise Failure("F8 did not offer the line that starts qg.exe:\n"
                       + realdos.screen_text(machine.screen()))
 
@@ -254,8 +255,9 @@ def run_case(case, bin, tools, work, system):
     with realdos.Machine(disk, dir, restart_ends=extras != "leftovers",
                          bad_sectors=bad_sectors) as machine:
         last_key = None
+        answered = {}
         if step:
-            skip_install_line(machine)
+            skip_install_line(machine, answered, True)
         if extras == "early-keys":
             # Typed while an earlier line runs, before the prompt shows.
             if machine.wait_screen("^busy.com:", BOOT_SECONDS) is None:
@@ -264,6 +266,8 @@ def run_case(case, bin, tools, work, system):
         if case["keys"]:
             press_at_prompt(machine, case["keys"])
             last_key = time.monotonic()
+        if step:
+            skip_install_line(machine, answered, False)
         if extras == "leftovers":
             status = wait_start_up(machine)
         else:
