@@ -1,14 +1,18 @@
 ; ahead.com (test helper): starts c:\Qg_Data\qg.exe with breaks waiting, as
-; when Ctrl+C and Ctrl+Break are pressed while DOS loads it. First it calls
-; the INT 1Bh handler that DOS installed, as the BIOS does at a Ctrl+Break
-; while DOS loads ahead.com itself (MS-DOS's console driver keeps it as a
-; Ctrl+C of its own). At the child's first DOS call it sets the BIOS
+; when Ctrl+C and Ctrl+Break are pressed while DOS loads it. With anything on
+; its command line it first calls the INT 1Bh handler that DOS installed, as
+; the BIOS does at a Ctrl+Break while DOS loads ahead.com itself (MS-DOS's
+; console driver keeps it as a Ctrl+C of its own). At the child's first DOS
+; call it sets the BIOS
 ; Ctrl+Break flag (bit 7 of 0040:0071) and puts a Ctrl+C in the BIOS keyboard
 ; buffer; DOS's own break handling does the rest. Exit code: the child's, or
 ; 2 when a break ended the child.
         cpu 8086
         org 100h
+        cmp byte [80h], 0
+        je .loaded
         int 1Bh
+.loaded:
         mov sp, stack_top
         mov bx, (stack_top - $$ + 100h + 15) / 16
         mov ah, 4Ah

@@ -293,6 +293,8 @@ def break_during_quiet_line():
     lines = a.machine.wait_screen("^Password:|" + re.escape(question), 8)
     a.look()
     early = lines is not None and not a.prompt(lines)
+    # FreeDOS acts on the break at once and clears the BIOS's flag: the question is the proof.
+    reached = reached or early
     if early:
         # Asked before the prompt, as in the rows of an earlier line: "No" goes on to it.
         a.machine.key("n")
@@ -311,9 +313,8 @@ def break_during_quiet_line():
     how = a.end(3)
     if not reached:
         return "the break did not reach the BIOS", LOST
-    text = ("the BIOS's break flag is set; "
-            + (f"{shell_name()} asks \"{question}...\" before the prompt, answered \"N\"; "
-               if early else "")
+    text = ((f"{shell_name()} asks \"{question}...\" before the prompt, answered \"N\"; "
+             if early else "the BIOS's break flag is set; ")
             + "the prompt comes up and, after the right password, ")
     if stuck:
         return (text + f"{shell_name()} " + ("shows \"^C\" and " if a.saw("^C") else "")
