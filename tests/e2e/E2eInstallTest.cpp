@@ -317,6 +317,7 @@ TEST_F(E2eInstall, StatusSaysWhetherTheLockCanRun) {
             Click(Child(home, "&Apply"));
             ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1")) << c.name;
             ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1")) << c.name;
+            EXPECT_TRUE(AnswerKeysQuestion(app, false)) << c.name;
             ExpectMessage(app, qg::Messages::SettingsSaved);
             EXPECT_TRUE(app.WaitExit(15)) << c.name;
             ExpectBootFolderFilled(app, "NewPass1");

@@ -402,6 +402,7 @@ TEST_F(E2e, KeysTypedBetweenTheBoxesGoToTheConfirmation) {
     ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "Quick7"));
     Type(home, "Quick7");
     PressKey(home, VK_RETURN);
+    EXPECT_TRUE(AnswerKeysQuestion(app, false));
     ExpectMessage(app, qg::Messages::SettingsSaved);
     EXPECT_TRUE(app.WaitExit(15));
     ExpectBootFolderFilled(app, "Quick7");
