@@ -177,29 +177,6 @@ def skip_install_line(machine, answered, to_prompt):
                       + realdos.screen_text(machine.screen()))
 
 
-def wait_start_up(machine):
-    """With restarts not ending QEMU: waits for the restart after three wrong passwords and
-    ends QEMU once the BIOS has started up again (its start-up clears the screen); RESTARTED,
-    or None when it did not come."""
-    deadline = time.monotonic() + BOOT_SECONDS
-    said = False
-    while time.monotonic() < deadline:
-        lines = machine.screen()
-        if lines is None:
-            status = machine.wait_end(1)
-            raise Failure(f"QEMU ended with status {status}"
-                          + (": the BIOS resumed at 0040:0067 instead of starting up"
-                             if status == 5 else ""))
-        saying = any(line.startswith("Three wrong passwords") for line in lines)
-        said = said or saying
-        if said and not saying:
-            machine.ended = time.monotonic()
-            machine.close()
-            return realdos.RESTARTED
-        time.sleep(0.05)
-    return None
-
-
 def typed(keys):
     """The texts that keys type (t:TEXT)."""
     return [key[2:] for key in keys if key.startswith("t:")]
@@ -252,9 +229,7 @@ def run_case(case, bin, tools, work, system):
     outcome = case["outcome"]
     bad = {"bad-pw-sector": realdos.PASSWORD_FILE, "bad-rb-sector": realdos.REBOOT_PROGRAM}
     bad_sectors = [realdos.first_sector(disk, bad[extras])] if extras in bad else []
-    # To see whether the BIOS starts up or resumes, a restart must not end QEMU.
-    with realdos.Machine(disk, dir, restart_ends=extras != "leftovers",
-                         bad_sectors=bad_sectors) as machine:
+    with realdos.Machine(disk, dir, bad_sectors=bad_sectors) as machine:
         last_key = None
         answered = {}
         if step:
@@ -269,10 +244,7 @@ def run_case(case, bin, tools, work, system):
             last_key = time.monotonic()
         if step:
             skip_install_line(machine, answered, False)
-        if extras == "leftovers":
-            status = wait_start_up(machine)
-        else:
-            status = machine.wait_end(BOOT_SECONDS)
+        status = machine.wait_end(BOOT_SECONDS)
         if status is None:
             lines = machine.screen()
             raise Failure("the boot did not end; its screen:\n" + realdos.screen_text(lines))
