@@ -3,7 +3,7 @@
 case of cases.txt a run, or the whole chain with the configuration program under Wine.
 
     boot.py SOURCE_DIR BIN_DIR WORK_DIR tools
-    boot.py SOURCE_DIR BIN_DIR WORK_DIR msdos4|freedos all|chain|CASE...
+    boot.py SOURCE_DIR BIN_DIR WORK_DIR msdos4|freedos all|chain|chain-strong|CASE...
 
 "tools" assembles the test helpers and builds the password-file maker into WORK_DIR/tools
 (ctest runs it first). Exit status 0: passed; 1: failed; 77: skipped, because the system's
@@ -311,22 +311,44 @@ def check_memory(disk, who, texts, forms):
                 raise Failure(f"the password file's bytes are still in memory when {who} runs")
 
 
-def run_chain(tools, work, system):
+# Lines a boot must never show: DOS refusing a CONFIG.SYS line ("Error in CONFIG.SYS line 2"
+# and "Unrecognized command in CONFIG.SYS" on MS-DOS, "CONFIG.SYS error in line 2" on FreeDOS)
+# or a command ("Bad command or ...").
+BOOT_ERRORS = r"(?i)error in config|config\.sys error|bad command|unrecognized"
+
+
+def run_chain(tools, work, system, strong=False):
     """The configuration program installs the lock through its windows under Wine; that drive
     C:'s boot script and boot folder, with the rest of a boot after them, go onto a disk that
-    FreeDOS boots: the right password lets the boot go on, three wrong ones restart the PC.
-    After a removal under Wine the same boot goes straight through."""
+    the system boots: the right password lets the boot go on, three wrong ones restart the PC.
+    After a removal under Wine the same boot goes straight through. strong: the lock that
+    closes the start-up keys, on a drive C: with the system's own start-up files (from which
+    the program decides what CONFIG.SYS may hold); the prompt then asks once, from CONFIG.SYS,
+    and the removal puts CONFIG.SYS back byte for byte."""
     prefix = os.environ.get("WINEPREFIX", "")
     drive = os.path.join(prefix, "drive_c")
     qgdrive = os.environ.get("QGDRIVE")
     if not prefix or not os.path.isdir(drive) or not qgdrive:
         raise Failure("needs the Wine bench of ./test (WINEPREFIX) and QGDRIVE")
-    dir = fresh_dir(work, system + ".chain")
+    dir = fresh_dir(work, system + (".chain-strong" if strong else ".chain"))
+    folder = realdos.system_dir(system)
+    start_files = {name: read(os.path.join(folder, name))
+                   for name in ("IO.SYS", "MSDOS.SYS", "KERNEL.SYS")
+                   if os.path.isfile(os.path.join(folder, name))}
+
+    def on_drive(name):
+        """A file of drive C: by its DOS name, any letter case: its bytes, or None."""
+        for entry in os.listdir(drive):
+            if entry.lower() == name.lower() and os.path.isfile(os.path.join(drive, entry)):
+                return read(os.path.join(drive, entry))
+        return None
 
     def clean():
         for name in os.listdir(drive):
-            if name.lower() in ("autoexec.bat", realdos.BOOT_DIR.lower(), "autotemp",
-                                "autoexec.qgb"):
+            lower = name.lower()
+            if (lower in ("autoexec.bat", realdos.BOOT_DIR.lower(), "autotemp", "config.sys",
+                          "msdos.sys", "io.sys", "kernel.sys")
+                    or re.fullmatch(r".*\.qg[nbr]", lower)):
                 full = os.path.join(drive, name)
                 shutil.rmtree(full) if os.path.isdir(full) else os.unlink(full)
 
@@ -338,40 +360,71 @@ def run_chain(tools, work, system):
                           + result.stdout.decode(errors="replace"))
 
     def boot(name, keys):
-        """Boots what Wine left on drive C:; the QEMU status and whether the rest ran."""
+        """Boots what Wine left on drive C: (its CONFIG.SYS too, where it has one); the QEMU
+        status and the screen lines when the rest ran (None when it did not)."""
         disk = os.path.join(dir, name + ".img")
+        config = on_drive("CONFIG.SYS")
         realdos.make_disk(disk, {"T\\PROBE.COM": read(os.path.join(tools, "probe.com")),
                                  "T\\DONE.COM": read(os.path.join(tools, "done.com"))},
-                          system=system)
+                          system=system, config_sys=realdos.CONFIG_SYS if config is None
+                          else config.decode("ascii"))
         realdos.copy_tree_to_disk(disk, drive)
         script = realdos.read_file(disk, "AUTOEXEC.BAT") or b""
         realdos.put_files(disk, {"AUTOEXEC.BAT": script + batch_lines(
             ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])})
         with realdos.Machine(disk, dir) as machine:
+            screen = []
             if keys:
                 try:
                     press_at_prompt(machine, keys)
                 except Failure as e:
                     raise Failure(f"{name} boot: {e}") from None
+                screen = machine.screen() or []
             status = machine.wait_end(BOOT_SECONDS + 10)
-        return status, realdos.read_file(disk, "T\\AFTER.TXT") is not None
+            if status is None:
+                raise Failure(f"the {name} boot did not end; its screen:\n"
+                              + realdos.screen_text(machine.screen()))
+        after = probe_output(disk, "AFTER.TXT")
+        lines = after[0] if after else screen
+        if count_lines(lines, BOOT_ERRORS):
+            raise Failure(f"the {name} boot showed an error:\n" + realdos.screen_text(lines))
+        return status, after[0] if after else None
 
     clean()
     try:
         with open(os.path.join(drive, "autoexec.bat"), "wb") as f:
             f.write(b"@echo off\r\nPATH C:\\\r\n")
-        wine("install", "Sesame42")
+        if strong:
+            for name, data in {**start_files,
+                               "CONFIG.SYS": realdos.CONFIG_SYS.encode("ascii")}.items():
+                with open(os.path.join(drive, name.lower()), "wb") as f:
+                    f.write(data)
+            wine("install-strong", "Sesame42")
+            if realdos.INSTALL_LINE.encode("ascii") not in (on_drive("CONFIG.SYS") or b""):
+                raise Failure("the strong lock wrote no INSTALL= line into CONFIG.SYS")
+        else:
+            wine("install", "Sesame42")
         status, went_on = boot("right", ["t:sesame42", "ret", "w:2.5", "t:Sesame42", "ret"])
-        if status != realdos.FINISHED or not went_on:
+        if status != realdos.FINISHED or went_on is None:
             raise Failure("the right password did not let the boot go on")
+        # Asked from CONFIG.SYS, the run from the boot script must not ask again (a second
+        # prompt would have kept the boot waiting).
+        check_screen(went_on, "1:^Password accepted\\.$")
         status, went_on = boot("wrong", ["t:a1", "ret", "w:2.5", "t:b2", "ret", "w:4",
                                          "t:c3", "ret"])
-        if status != realdos.RESTARTED or went_on:
+        if status != realdos.RESTARTED or went_on is not None:
             raise Failure("three wrong passwords did not restart the PC")
         wine("remove")
+        if strong:
+            changed = [name for name, data in {**start_files,
+                       "CONFIG.SYS": realdos.CONFIG_SYS.encode("ascii")}.items()
+                       if on_drive(name) != data]
+            if changed:
+                raise Failure("the removal did not put back " + ", ".join(changed))
         status, went_on = boot("removed", [])
-        if status != realdos.FINISHED or not went_on:
+        if status != realdos.FINISHED or went_on is None:
             raise Failure("after the removal the boot did not go straight through")
+        check_screen(went_on, "0:" + PROMPT)
     finally:
         clean()
 
@@ -404,8 +457,8 @@ def main(argv):
     failed = 0
     for name in names:
         try:
-            if name == "chain":
-                run_chain(tools, work, system)
+            if name in ("chain", "chain-strong"):
+                run_chain(tools, work, system, strong=name == "chain-strong")
             elif name not in cases:
                 raise Failure("no such case")
             elif system in cases[name]["not_on"]:
