@@ -332,9 +332,12 @@ def run_chain(tools, work, system, strong=False):
         raise Failure("needs the Wine bench of ./test (WINEPREFIX) and QGDRIVE")
     dir = fresh_dir(work, system + (".chain-strong" if strong else ".chain"))
     folder = realdos.system_dir(system)
-    start_files = {name: read(os.path.join(folder, name))
-                   for name in ("IO.SYS", "MSDOS.SYS", "KERNEL.SYS")
-                   if os.path.isfile(os.path.join(folder, name))}
+    # The strong lock's drive C: before the installation: the system's start-up files and the
+    # bench's CONFIG.SYS, which the program merges its lines into.
+    laid_out = {name: read(os.path.join(folder, name))
+                for name in ("IO.SYS", "MSDOS.SYS", "KERNEL.SYS")
+                if os.path.isfile(os.path.join(folder, name))}
+    laid_out["CONFIG.SYS"] = realdos.CONFIG_SYS.encode("ascii")
 
     def on_drive(name):
         """A file of drive C: by its DOS name, any letter case: its bytes, or None."""
@@ -395,8 +398,7 @@ def run_chain(tools, work, system, strong=False):
         with open(os.path.join(drive, "autoexec.bat"), "wb") as f:
             f.write(b"@echo off\r\nPATH C:\\\r\n")
         if strong:
-            for name, data in {**start_files,
-                               "CONFIG.SYS": realdos.CONFIG_SYS.encode("ascii")}.items():
+            for name, data in laid_out.items():
                 with open(os.path.join(drive, name.lower()), "wb") as f:
                     f.write(data)
             wine("install-strong", "Sesame42")
@@ -416,9 +418,7 @@ def run_chain(tools, work, system, strong=False):
             raise Failure("three wrong passwords did not restart the PC")
         wine("remove")
         if strong:
-            changed = [name for name, data in {**start_files,
-                       "CONFIG.SYS": realdos.CONFIG_SYS.encode("ascii")}.items()
-                       if on_drive(name) != data]
+            changed = [name for name, data in laid_out.items() if on_drive(name) != data]
             if changed:
                 raise Failure("the removal did not put back " + ", ".join(changed))
         status, went_on = boot("removed", [])
