@@ -91,6 +91,11 @@ qg_ensure_display() {
 # Wine bench: a prefix inside the Wine build folder, and a persistent wineserver started with
 # its outputs on /dev/null, so no Wine service inherits a caller's pipes (ctest would hang).
 qg_start_wine() {
+    # Callers that skipped qg_build (a shell that only runs tests) get the shipping build.
+    if [ -z "${QG_WINE_BUILD:-}" ]; then
+        QG_WINE_BUILD=$QG_BUILD QG_WINE_ARCH=win32
+        qg_runs_32bit || QG_WINE_BUILD=$QG_BUILD/wine64 QG_WINE_ARCH=win64
+    fi
     if [ "$QG_WINE_ARCH" = win64 ]; then
         export PATH="$QG_WINE_BUILD/winebin:$PATH"
         export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
