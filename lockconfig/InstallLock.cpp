@@ -27,7 +27,8 @@ bool AddBootScriptLine(const Pause& pause, Outcome& outcome, BootScriptOnDisk& s
         return false;
     if (script.present && !script.readable) {
         // Appending blind could add a second line to a script we cannot see.
-        outcome.Fail(FailedStep(BootScriptPath, "read", DescribeFileError(script.readError)) +
+        outcome.Fail(FailedStep(BootScriptPath, "read",
+                                DescribeFileError(script.readError, BootScriptPath)) +
                      " The line " + BootScriptLine + " was not added to it.");
         return false;
     }
@@ -47,7 +48,8 @@ void TakeBackBootScriptLine(const BootScriptOnDisk& before, const Pause& pause,
         if (before.present)
             taken = ReplaceBootScript(now, before.bytes, 0, pause, outcome);
         else if (const DWORD error = DeleteFileIfPresent(BootScriptPath))
-            outcome.Fail(FailedStep(BootScriptPath, "deleted", DescribeFileError(error)));
+            outcome.Fail(
+                FailedStep(BootScriptPath, "deleted", DescribeFileError(error, BootScriptPath)));
         else
             taken = true;
     }
@@ -72,7 +74,8 @@ void CopyProgram(const std::string& applicationFolder, const char* suffix, const
     const DWORD error = CopyFileWhole(source, target, temp);
     if (!error)
         return;
-    std::string sentence = FailedStep(target, "copied from " + source, DescribeFileError(error));
+    std::string sentence =
+        FailedStep(target, "copied from " + source, DescribeFileError(error, target));
     if (AnyFileExists(temp))
         sentence += std::string(" Its new copy is kept as ") + temp + ".";
     outcome.Fail(sentence);
@@ -105,7 +108,8 @@ PromptReads SettlePasswordFiles(const std::string& scrambled) {
 
 // The report of a failed password write says which password the boot prompt asks for now.
 std::string PasswordNotSaved(DWORD error, PromptReads reads) {
-    const std::string step = FailedStep(PasswordFilePath, "written", DescribeFileError(error));
+    const std::string step =
+        FailedStep(PasswordFilePath, "written", DescribeFileError(error, PasswordFilePath));
     switch (reads) {
     case PromptReads::NewPassword:
         return std::string("The new password was not put in its place: ") + step + " " +

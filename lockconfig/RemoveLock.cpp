@@ -23,7 +23,7 @@ constexpr double SwapPause = 0.5;
 
 void DeleteBootFile(const char* path, Outcome& outcome) {
     if (const DWORD error = DeleteOwnFile(path))
-        outcome.Fail(FailedStep(path, "deleted", DescribeFileError(error)));
+        outcome.Fail(FailedStep(path, "deleted", DescribeFileError(error, path)));
 }
 
 void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
@@ -31,7 +31,8 @@ void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
     if (!ReadSettledBootScript(script, outcome) || !script.present)
         return;
     if (!script.readable) {
-        outcome.Fail(FailedStep(BootScriptPath, "read", DescribeFileError(script.readError)) +
+        outcome.Fail(FailedStep(BootScriptPath, "read",
+                                DescribeFileError(script.readError, BootScriptPath)) +
                      " The line " + BootScriptLine + " may still be in it.");
         return;
     }

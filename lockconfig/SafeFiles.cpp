@@ -169,7 +169,7 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
     if (old.present && !::MoveFileA(BootScriptPath, BootScriptBackupPath)) {
         const DWORD error = ::GetLastError();
         DiscardFile(ScratchFilePath);
-        outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
+        outcome.Fail(BootScriptNotChanged(DescribeFileError(error, BootScriptPath)));
         return false;
     }
     if (!::MoveFileA(ScratchFilePath, BootScriptPath)) {
@@ -178,11 +178,12 @@ bool ReplaceBootScript(const BootScriptOnDisk& old, const std::string& newText, 
         if (old.present && !::MoveFileA(BootScriptBackupPath, BootScriptPath)) {
             // The old boot script is whole, but under the backup's name: say so, not that
             // nothing changed. The next start of the program puts it back.
-            outcome.Fail(BootScriptNotChanged(DescribeFileError(error)) + " Its old text is in " +
-                         BootScriptBackupPath + ", which Quillgate puts back at its next start.");
+            outcome.Fail(BootScriptNotChanged(DescribeFileError(error, BootScriptPath)) +
+                         " Its old text is in " + BootScriptBackupPath +
+                         ", which Quillgate puts back at its next start.");
             return false;
         }
-        outcome.Fail(BootScriptNotChanged(DescribeFileError(error)));
+        outcome.Fail(BootScriptNotChanged(DescribeFileError(error, BootScriptPath)));
         return false;
     }
     // Until the new boot script's directory entry is on disk, the backup is the only copy

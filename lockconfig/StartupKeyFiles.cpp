@@ -143,9 +143,10 @@ bool ReplaceSystemFile(const SwapNames& names, const FileOnDisk& old, const std:
         const DWORD error = ::GetLastError();
         DiscardFile(names.scratch);
         if (old.present && !::MoveFileA(names.backup, names.target)) {
-            outcome.Fail(FailedStep(names.target, "changed", DescribeFileError(error)) +
-                         " Its old text is in " + names.backup +
-                         ", which Quillgate puts back at its next start.");
+            outcome.Fail(
+                FailedStep(names.target, "changed", DescribeFileError(error, names.target)) +
+                " Its old text is in " + names.backup +
+                ", which Quillgate puts back at its next start.");
             return false;
         }
         return fail(DescribeFileError(error));
@@ -160,7 +161,7 @@ bool ReplaceSystemFile(const SwapNames& names, const FileOnDisk& old, const std:
 
 bool WriteRecord(const char* path, const SystemFileRecord& record, Outcome& outcome) {
     if (const DWORD error = WriteFileWhole(path, RecordTempPath, FormatRecord(record))) {
-        outcome.Fail(FailedStep(path, "written", DescribeFileError(error)));
+        outcome.Fail(FailedStep(path, "written", DescribeFileError(error, path)));
         return false;
     }
     return true;
@@ -173,7 +174,7 @@ bool ReadRecord(const char* path, std::optional<SystemFileRecord>& record, Outco
         return true;
     std::string bytes;
     if (const DWORD error = ReadWholeFile(path, bytes)) {
-        outcome.Fail(FailedStep(path, "read", DescribeFileError(error)));
+        outcome.Fail(FailedStep(path, "read", DescribeFileError(error, path)));
         return false;
     }
     record = ParseRecord(bytes);
@@ -193,7 +194,8 @@ bool ReadSettled(const SwapNames& names, FileOnDisk& file, Outcome& outcome) {
     }
     file = ReadSystemFile(names.target);
     if (file.present && file.readError) {
-        outcome.Fail(FailedStep(names.target, "read", DescribeFileError(file.readError)));
+        outcome.Fail(
+            FailedStep(names.target, "read", DescribeFileError(file.readError, names.target)));
         return false;
     }
     return true;
@@ -222,14 +224,15 @@ void Restore(const SwapNames& names, const char* recordPath, const FileOnDisk& f
         break;
     case SystemFileRestore::Action::Delete:
         if (const DWORD error = DeleteOwnFile(names.target)) {
-            outcome.Fail(FailedStep(names.target, "deleted", DescribeFileError(error)));
+            outcome.Fail(
+                FailedStep(names.target, "deleted", DescribeFileError(error, names.target)));
             done = false;
         }
         break;
     }
     if (done) {
         if (const DWORD error = DeleteOwnFile(recordPath))
-            outcome.Fail(FailedStep(recordPath, "deleted", DescribeFileError(error)));
+            outcome.Fail(FailedStep(recordPath, "deleted", DescribeFileError(error, recordPath)));
     }
 }
 

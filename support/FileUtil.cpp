@@ -146,10 +146,28 @@ bool FolderHoldsEntries(const std::string& path) {
     return false;
 }
 
-std::string DescribeFileError(DWORD error) {
+namespace {
+
+// What the disk shows at a path that was refused.
+std::string DescribeRefusal(const std::string& path) {
+    if (path.empty())
+        return "access to it was denied";
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return "its folder took no new file, as happens when the folder is full";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return "a folder of that name is in the way";
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return "it is read-only";
+    return "another program, a DOS window perhaps, is using it";
+}
+
+} // namespace
+
+std::string DescribeFileError(DWORD error, const std::string& path) {
     switch (error) {
     case ERROR_ACCESS_DENIED:
-        return "access to it was denied (it may be read-only)";
+        return DescribeRefusal(path);
     case ERROR_WRITE_PROTECT:
         return "the disk is write-protected";
     case ERROR_SHARING_VIOLATION:

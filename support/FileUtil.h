@@ -51,7 +51,9 @@ void DiscardFile(const std::string& path);
 bool FolderHoldsEntries(const std::string& path);
 
 // Why a file step failed, in plain words, to follow "because": "the disk is full", "another
-// program is using it", ... Empty when nothing useful is known.
-std::string DescribeFileError(DWORD error);
+// program is using it", ... Empty when nothing useful is known. Given the path, a refusal
+// (Windows 95/98 answer "access denied" for a read-only file, a folder in the way, a full root
+// folder and a file in use by a DOS window alike) says what the disk shows there instead.
+std::string DescribeFileError(DWORD error, const std::string& path = std::string());
 
 } // namespace qg

@@ -130,3 +130,27 @@ TEST(FolderStep, JudgedByTheDiskNotTheErrorCode) {
             << which;
     }
 }
+
+TEST_F(FileUtil, RefusalSaysWhatTheDiskShows) {
+    // Windows 95/98 answer "access denied" for all of these: the text must not guess one, nor
+    // nest parentheses in the message around it.
+    MakeFile(Root + "\\ro", FILE_ATTRIBUTE_READONLY);
+    MakeFile(Root + "\\plain");
+    ASSERT_TRUE(::CreateDirectoryA((Root + "\\dir").c_str(), nullptr));
+    const struct {
+        std::string path;
+        const char* text;
+    } cases[] = {
+        {Root + "\\ro", "it is read-only"},
+        {Root + "\\dir", "a folder of that name is in the way"},
+        {Root + "\\plain", "another program, a DOS window perhaps, is using it"},
+        {Root + "\\absent", "its folder took no new file, as happens when the folder is full"},
+        {"", "access to it was denied"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = qg::DescribeFileError(ERROR_ACCESS_DENIED, c.path);
+        EXPECT_EQ(text, c.text) << c.path;
+        EXPECT_EQ(text.find('('), std::string::npos) << c.path;
+    }
+    ::SetFileAttributesA((Root + "\\ro").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
