@@ -98,6 +98,20 @@ class Attack:
                      line.startswith("Password:")), "")
         return line.count("*")
 
+    def wait(self, done, seconds):
+        """Polls done() until it holds or time is up: a loaded machine answers slowly, a fixed
+        pause would read it too early. Whether it held."""
+        deadline = time.monotonic() + seconds
+        while not done():
+            if time.monotonic() > deadline or self.machine.process.poll() is not None:
+                return done()
+            time.sleep(0.1)
+        return True
+
+    def prompts(self):
+        """How many "Password:" lines the screen shows."""
+        return sum(1 for line in self.look() or [] if line.startswith("Password:"))
+
     def break_flag(self):
         raw = self.machine.memory(BREAK_FLAG, 1)
         return raw is not None and raw[0] & 0x80 != 0
@@ -106,10 +120,9 @@ class Attack:
         """Whether typed keys reach the prompt: an x shows a "*" (then Esc clears it)."""
         before = self.stars()
         self.machine.key("x")
-        time.sleep(0.3)
-        arrived = self.stars() == before + 1
+        arrived = self.wait(lambda: self.stars() == before + 1, 5)
         self.machine.key("esc")
-        time.sleep(0.2)
+        self.wait(lambda: self.stars() == before, 5)
         return arrived
 
     def shell_open(self):
@@ -125,7 +138,7 @@ class Attack:
                 return True
         return False
 
-    def end(self, seconds=8):
+    def end(self, seconds=20):
         """How the boot ended: 'went on', 'restarted', 'stopped at a command prompt' or 'still
         running'. The last screen is kept in screen.txt."""
         status = self.machine.wait_end(seconds)
@@ -173,7 +186,7 @@ def at_prompt(key):
     time.sleep(1)
     a.look()
     # A Ctrl+C whose Ctrl got lost would type a c: a "*"; a Ctrl+Break sets the BIOS's flag.
-    reached = reached and a.stars() == 0 and (key != "ctrl-pause" or a.break_flag())
+    reached = reached and a.stars() == 0 and (key != "ctrl-pause" or a.wait(a.break_flag, 5))
     still = a.machine.process.poll() is None
     marks = a.saw("^C") or sum(1 for line in a.machine.screen() if "Password:" in line) > 1
     a.machine.type(PASSWORD)
@@ -192,10 +205,10 @@ def from_power_on(key, earlier=None, strong=False):
     a = Attack(named("held-" + key + ("-echo" if earlier else ""), strong),
                script=boot_script(earlier) if earlier else None, config=config(strong))
     a.booting()
-    lines = a.hold(key, lambda lines: a.prompt(lines) or asks(a), 15)
+    lines = a.hold(key, lambda lines: a.prompt(lines) or asks(a), 30)
     if a.prompt(lines):
         a.hold(key, lambda lines: False, 1)
-        held = a.stars() == 0 and (key != "ctrl-pause" or a.break_flag())
+        held = a.stars() == 0 and (key != "ctrl-pause" or a.wait(a.break_flag, 5))
         reached = held and a.keys_reach_prompt()
         how = a.end(3)
         if not reached:
@@ -228,15 +241,16 @@ def during_earlier_line(answer, strong=False):
                config=config(strong))
     if strong:
         return before_earlier_line(a, answer)
-    # busy.com runs for 3 seconds from well under a second after power-on.
-    time.sleep(1.5)
+    # busy.com writes four lines a second apart: the key goes in after the first, however
+    # slowly a loaded machine boots, and DOS sees it at the next.
+    a.machine.wait_screen("^busy.com:", 30)
     a.machine.key("ctrl-c")
-    lines = a.machine.wait_screen(re.escape(QUESTION[SYSTEM]), 5)
+    lines = a.machine.wait_screen(re.escape(QUESTION[SYSTEM]), 10)
     if lines is None:
         how = a.end()
         return f"no question; the boot {how}", LOST
     a.machine.key(answer)
-    lines = a.machine.wait_screen("^Password:", 5)
+    lines = a.machine.wait_screen("^Password:", 15)
     if lines is not None:
         a.machine.type(PASSWORD)
         a.machine.key("ret")
@@ -261,7 +275,8 @@ def before_earlier_line(a, answer):
     a.machine.key("ctrl-c")
     time.sleep(0.5)
     a.machine.key(answer)
-    time.sleep(1.5)
+    a.wait(lambda: a.stars() >= 1, 5)
+    time.sleep(0.5)
     a.look()
     # The answer is a typed character there: one "*", and no lost Ctrl typed a "c".
     reached = reached and a.stars() == 1
@@ -334,18 +349,28 @@ def boot_key(key, strong=False):
     a = Attack(named("bootkey-" + key, strong), kernel_wait=2, config=config(strong))
     question = lambda lines: [line for line in lines if "[Y,N]?" in line or  # noqa: E731
                               "[Yes=ENTER, No=ESC]" in line]
+
+    def pending(lines):
+        return [line for line in question(lines) if line.rstrip().endswith("?")]
+
+    def moved_on(answered):
+        """The prompt or a question other than the one answered is on the screen, or the
+        machine has ended."""
+        lines = a.look()
+        return lines is None or a.prompt(lines) or pending(lines) not in ([], answered)
+
     a.booting()
     lines = a.hold(key, lambda lines: a.prompt(lines) or question(lines)
                    or any("Skipping" in line for line in lines), 3)
     asked = []
     while lines is not None and not a.prompt(lines) and len(asked) < 10:
-        pending = [line for line in question(lines) if line.rstrip().endswith("?")]
-        if not pending:
+        waiting = pending(lines)
+        if not waiting:
             break
         # Every start-up step yes, but the boot script no.
-        asked.append(pending[-1])
-        a.machine.key("esc" if "autoexec" in pending[-1].lower() else "y")
-        time.sleep(0.5)
+        asked.append(waiting[-1])
+        a.machine.key("esc" if "autoexec" in waiting[-1].lower() else "y")
+        a.wait(lambda: moved_on(waiting), 5)
         lines = a.look()
     if a.prompt(lines) and strong and not a.saw("Skipping") and not asked:
         # Switched off, the key leaves no trace: the held key's proof is the same key at the
@@ -390,12 +415,14 @@ def reset_at_prompt():
 def three_wrong():
     a = Attack("three-wrong")
     a.machine.wait_screen("^Password:", 20)
-    for guess, pause in (("secret7", 2.5), ("Secret", 4), ("Secret77", 0)):
+    for guess in ("secret7", "Secret", "Secret77"):
+        # Keys typed during the pause after a wrong one do not count: each guess waits for
+        # the prompt to ask again.
+        asked = a.prompts()
         a.machine.type(guess)
         a.machine.key("ret")
-        time.sleep(pause)
-        a.look()
-    how = a.end(10)
+        a.wait(lambda: a.prompts() > asked, 15)
+    how = a.end(20)
     wrong = a.saw("Wrong password.")
     return ("\"Wrong password.\" twice with a pause of 1, then 2 s; after the third the PC "
             "restarts" if how == "restarted" and wrong else f"the boot {how}"), \
@@ -425,8 +452,9 @@ def install_line(key):
     still = a.machine.process.poll() is None
     a.machine.type(PASSWORD)
     a.machine.key("ret")
-    time.sleep(1.5)
-    again = sum(1 for line in a.look() or [] if line.startswith("Password:")) > 1
+    # The boot script's line either asks again or ends at once and the boot goes on to its end.
+    a.wait(lambda: a.prompts() > 1, 6)
+    again = a.prompts() > 1
     if again:
         a.machine.type(PASSWORD)
         a.machine.key("ret")

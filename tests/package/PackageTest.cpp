@@ -50,11 +50,16 @@ std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-bool WaitGone(const std::string& path, double seconds) {
+template <class Done>
+bool WaitUntil(Done done, double seconds) {
     for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < seconds * 1000; ::Sleep(100))
-        if (!PathPresent(path))
+        if (done())
             return true;
-    return false;
+    return done();
+}
+
+bool WaitGone(const std::string& path, double seconds) {
+    return WaitUntil([&] { return !PathPresent(path); }, seconds);
 }
 
 std::string RegistryValue(const char* name, bool* present = nullptr) {
@@ -187,12 +192,14 @@ TEST_F(Package, SilentInstallRunsAndSilentUninstallLeavesTheLock) {
     std::vector<std::string> before;
     for (const std::string& f : files)
         before.push_back(ReadFileBytes(f));
-    // The uninstaller copies itself away and ends at once; the copy does the work.
+    // The uninstaller copies itself away and ends at once; the copy does the work, and takes
+    // the uninstall entry away as its last step: only then is the rest looked at.
     Process uninstall(Quoted(folder + "\\uninstall.exe") + " /S");
     uninstall.WaitExit(30);
-    EXPECT_TRUE(WaitGone(folder, 60)) << "install folder still there";
+    EXPECT_TRUE(WaitUntil([] { return !UninstallKeyPresent(); }, 60))
+        << "uninstall entry still there";
+    EXPECT_FALSE(PathPresent(folder)) << "install folder still there";
     EXPECT_FALSE(PathPresent(Shortcut()));
-    EXPECT_FALSE(UninstallKeyPresent());
     EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script);
     for (std::size_t i = 0; i < before.size(); ++i) {
         bool present = false;
