@@ -25,8 +25,15 @@ qg_install_deps() {
     if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
         dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     fi
-    $sudo apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    # A mirror caught mid-sync fails one index now and then ("File has unexpected size"): try
+    # again after a pause, and go on with what did arrive; the install says if that is short.
+    local try
+    for try in 1 2 3; do
+        $sudo apt-get update -q -o Acquire::Retries=3 >/dev/null && break
+        [ "$try" -lt 3 ] && { qg_say "apt-get update failed, again in 20 s"; sleep 20; }
+    done
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q -o Acquire::Retries=3 \
+        --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 # Whether this machine runs 32-bit Linux programs, and so 32-bit Wine. Some kernels have their
