@@ -66,13 +66,14 @@ qg_build() {
     else
         QG_WINE_BUILD=$QG_BUILD/wine64 QG_WINE_ARCH=win64
     fi
-    local wine_tests=ON
-    [ "$QG_WINE_BUILD" = "$QG_BUILD" ] || wine_tests=OFF
+    local wine_tests=ON twin=
+    [ "$QG_WINE_BUILD" = "$QG_BUILD" ] || wine_tests=OFF twin=$QG_WINE_BUILD
     cmake -S "$QG_ROOT" -B "$QG_BUILD" -DCMAKE_TOOLCHAIN_FILE="$QG_ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DQG_HOST_TESTS=$host_tests -DQG_WINE_TESTS=$wine_tests >/dev/null
+        -DCMAKE_BUILD_TYPE=Release -DQG_HOST_TESTS=$host_tests -DQG_WINE_TESTS=$wine_tests \
+        -DQG_TWIN_BUILD="$twin" >/dev/null
     cmake --build "$QG_BUILD" -j"$(nproc)"
     if [ "$wine_tests" = OFF ]; then
-        qg_say "this machine runs no 32-bit programs: the Wine tests use a 64-bit build in $QG_WINE_BUILD"
+        qg_say "32-bit Wine does not run here: the Wine tests use a 64-bit build in $QG_WINE_BUILD"
         cmake -S "$QG_ROOT" -B "$QG_WINE_BUILD" \
             -DCMAKE_TOOLCHAIN_FILE="$QG_ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
             -DQG_HOST_TESTS=OFF -DQG_WINE_TESTS=ON -DQG_WINE="$QG_WINE_BUILD/winebin/wine" >/dev/null
