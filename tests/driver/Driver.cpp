@@ -155,8 +155,10 @@ Process::Process(const std::string& command, const std::string& folder) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &si, &m_pi))
-        throw std::runtime_error("cannot start " + command);
+                          folder.empty() ? nullptr : folder.c_str(), &si, &m_pi)) {
+        const DWORD error = ::GetLastError();
+        throw std::runtime_error("cannot start " + command + ": error " + std::to_string(error));
+    }
 }
 
 Process::~Process() {
@@ -173,7 +175,19 @@ std::string App::LayOut(const AppSetup& setup) {
     ::CreateDirectoryA("c:\\qgtest", nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string bin = BinFolder();
-    ::CopyFileA((bin + "\\quillgate.exe").c_str(), (folder + "\\quillgate.exe").c_str(), FALSE);
+    // The program file of a copy just killed can linger, deleted but not gone, until Wine has
+    // let go of it (later on a loaded machine): no new file of that name can be made until then.
+    const std::string exe = folder + "\\quillgate.exe";
+    DWORD error = 0;
+    if (!WaitUntil(30, [&] {
+            RemovePath(exe);
+            if (::CopyFileA((bin + "\\quillgate.exe").c_str(), exe.c_str(), FALSE))
+                return true;
+            error = ::GetLastError();
+            return false;
+        }))
+        throw std::runtime_error("cannot copy quillgate.exe to " + folder + ": error " +
+                                 std::to_string(error));
     for (const auto& program : {std::make_pair(setup.withRb, "\\rb.com"),
                                 std::make_pair(setup.withQg, "\\qg.exe")}) {
         if (!program.first)
@@ -254,7 +268,7 @@ bool Process::WaitExit(double seconds, DWORD* code) {
 void Process::Kill() {
     if (Running()) {
         ::TerminateProcess(m_pi.hProcess, 99);
-        ::WaitForSingleObject(m_pi.hProcess, 5000);
+        ::WaitForSingleObject(m_pi.hProcess, 30000);
     }
 }
 
