@@ -151,13 +151,24 @@ std::string BinFolder() {
 }
 
 Process::Process(const std::string& command, const std::string& folder) {
-    std::string line = command;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &si, &m_pi)) {
+    // Now and then Wine's start of a process dies before the program's own code runs, and
+    // CreateProcess says ERROR_INTERNAL_ERROR (seen on a loaded machine in the crash runs,
+    // which start the program most). That start is tried again;
+    // the program itself never ran, so nothing of it is hidden. Any other error, or the same
+    // one three times, fails.
+    for (int attempt = 1;; ++attempt) {
+        std::string line = command;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             folder.empty() ? nullptr : folder.c_str(), &si, &m_pi))
+            return;
         const DWORD error = ::GetLastError();
-        throw std::runtime_error("cannot start " + command + ": error " + std::to_string(error));
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3)
+            throw std::runtime_error("cannot start " + command + ": error " + std::to_string(error));
+        std::fprintf(stderr, "Wine could not start %s (error %lu): once more\n", command.c_str(),
+                     static_cast<unsigned long>(error));
+        ::Sleep(500);
     }
 }
 
@@ -175,8 +186,9 @@ std::string App::LayOut(const AppSetup& setup) {
     ::CreateDirectoryA("c:\\qgtest", nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string bin = BinFolder();
-    // The program file of a copy just killed can linger, deleted but not gone, until Wine has
-    // let go of it (later on a loaded machine): no new file of that name can be made until then.
+    // The copy is checked and made again for a while: a program file that a copy just killed
+    // still holds cannot be replaced yet, and a start of a stale or missing program would fail
+    // far from its cause.
     const std::string exe = folder + "\\quillgate.exe";
     DWORD error = 0;
     if (!WaitUntil(30, [&] {
