@@ -153,9 +153,8 @@ std::string BinFolder() {
 Process::Process(const std::string& command, const std::string& folder) {
     // Now and then Wine's start of a process dies before the program's own code runs, and
     // CreateProcess says ERROR_INTERNAL_ERROR (seen on a loaded machine in the crash runs,
-    // which start the program most). That start is tried again;
-    // the program itself never ran, so nothing of it is hidden. Any other error, or the same
-    // one three times, fails.
+    // which start the program most). That start is tried again: the program itself never
+    // ran, so nothing of it is hidden. Any other error, or the same one three times, fails.
     for (int attempt = 1;; ++attempt) {
         std::string line = command;
         STARTUPINFOA si = {};
@@ -192,7 +191,6 @@ std::string App::LayOut(const AppSetup& setup) {
     const std::string exe = folder + "\\quillgate.exe";
     DWORD error = 0;
     if (!WaitUntil(30, [&] {
-            RemovePath(exe);
             if (::CopyFileA((bin + "\\quillgate.exe").c_str(), exe.c_str(), FALSE))
                 return true;
             error = ::GetLastError();
