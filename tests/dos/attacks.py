@@ -422,13 +422,15 @@ def reset_at_prompt():
 def three_wrong():
     a = Attack("three-wrong")
     a.machine.wait_screen("^Password:", 20)
-    for guess in ("secret7", "Secret", "Secret77"):
+    guesses = ("secret7", "Secret", "Secret77")
+    for number, guess in enumerate(guesses, 1):
         # Keys typed during the pause after a wrong one do not count: each guess waits for
-        # the prompt to ask again.
+        # the prompt to ask again. After the last one the PC restarts instead.
         asked = a.prompts()
         a.machine.type(guess)
         a.machine.key("ret")
-        a.wait(lambda: a.prompts() > asked, 15)
+        if number < len(guesses):
+            a.wait(lambda: a.prompts() > asked, 15)
     how = a.end(20)
     wrong = a.saw("Wrong password.")
     return ("\"Wrong password.\" twice with a pause of 1, then 2 s; after the third the PC "

@@ -42,6 +42,10 @@ KERNEL_WAIT_OFFSET = 0x0C  # seconds of "Press F8 to trace or F5 to skip"
 # What QEMU's exit status says: the guest restarted (-no-reboot), or done.com wrote 0 to the
 # debug-exit port (QEMU then exits with (0 << 1) | 1).
 RESTARTED, FINISHED = 0, 1
+# How long a QEMU whose monitor has closed may take to be gone, on a loaded machine.
+ENDING_SECONDS = 10
+# The emulator; the wrapper's own test puts a stand-in here.
+QEMU = "qemu-system-i386"
 
 CONFIG_SYS = "SHELL=C:\\COMMAND.COM C:\\ /E:512 /P\r\n"
 
@@ -272,7 +276,7 @@ class Machine:
                     f.write(f'[inject-error]\nevent = "read_aio"\nerrno = "5"\n'
                             f'sector = "{sector}"\nonce = "off"\n\n')
             drive = f"blkdebug:{config}:{disk}"
-        command = ["qemu-system-i386", "-accel", "tcg", "-m", "16", "-nic", "none",
+        command = [QEMU, "-accel", "tcg", "-m", "16", "-nic", "none",
                    "-boot", "c",
                    "-drive", f"file={drive},format=raw,if=ide",
                    "-device", "isa-debug-exit,iobase=0xf4,iosize=0x04",
@@ -286,6 +290,7 @@ class Machine:
         self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=self.log,
                                         stderr=subprocess.STDOUT)
         self.monitor = None
+        self.answered = False  # the monitor has answered once: QEMU did start
         self.ended = None  # monotonic time QEMU was seen to end
 
     def __enter__(self):
@@ -307,7 +312,7 @@ class Machine:
     def _never_started(self):
         """QEMU's own complaint when it ended before its monitor ever answered, else None: a
         QEMU that refused to start must fail the test, not read as a machine that restarted."""
-        if self.monitor is not None or self.process.poll() is None:
+        if self.answered or self.process.poll() is None:
             return None
         with open(os.path.join(self.work, "qemu.log"), "rb") as log:
             text = log.read().decode("latin-1")
@@ -321,6 +326,7 @@ class Machine:
                 sock = socket.socket(socket.AF_UNIX)
                 sock.connect(self.socket_path)
                 self.monitor = sock
+                self.answered = True
             except OSError:
                 sock.close()
                 if time.monotonic() > deadline or self.process.poll() is not None:
@@ -339,7 +345,9 @@ class Machine:
         return data
 
     def command(self, text):
-        """Runs a monitor command; False when QEMU has ended meanwhile."""
+        """Runs a monitor command; False when QEMU has ended meanwhile. A guest that restarts
+        under -no-reboot makes QEMU close its monitor a moment before the process is gone: a
+        monitor that fails while the process is ending is an end, not an error."""
         if self.process.poll() is not None:
             complaint = self._never_started()
             if complaint:
@@ -352,12 +360,17 @@ class Machine:
             self._read_prompt()
             return True
         except (OSError, RuntimeError):
+            if self.monitor is not None:
+                self.monitor.close()
+                self.monitor = None
+            try:
+                self.process.wait(ENDING_SECONDS)
+            except subprocess.TimeoutExpired:
+                raise RuntimeError("QEMU's monitor failed while QEMU kept running") from None
             complaint = self._never_started()
             if complaint:
                 raise RuntimeError(f"QEMU did not start: {complaint}")
-            if self.process.poll() is not None:
-                return False
-            raise
+            return False
 
     def key(self, name, gap=0.06):
         """Presses one key (a monitor name: ret, ctrl-c, ctrl-pause, shift-a...)."""
@@ -388,7 +401,8 @@ class Machine:
     def screenshot(self, png):
         """Saves what the screen shows as a PNG (needs ImageMagick's convert)."""
         ppm = os.path.join(self.work, "screen.ppm")
-        self.command(f'screendump "{ppm}"')
+        if not self.command(f'screendump "{ppm}"'):
+            return False
         subprocess.run(["convert", ppm, png], check=True)
 
     def video_mode(self):
