@@ -25,6 +25,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import boot  # noqa: E402
 import realdos  # noqa: E402
 
+# How long a wait for something the boot is to show may last: a busy machine runs the
+# emulated PC slowly. Waits end as soon as the screen shows it, so only a failure waits long.
+PATIENCE = 60
 PASSWORD = "Secret7"
 # The prompt run from CONFIG.SYS as well, by a line written by hand.
 INSTALL = "INSTALL=C:\\" + realdos.PROMPT_PROGRAM
@@ -120,9 +123,9 @@ class Attack:
         """Whether typed keys reach the prompt: an x shows a "*" (then Esc clears it)."""
         before = self.stars()
         self.machine.key("x")
-        arrived = self.wait(lambda: self.stars() == before + 1, 5)
+        arrived = self.wait(lambda: self.stars() == before + 1, 20)
         self.machine.key("esc")
-        self.wait(lambda: self.stars() == before, 5)
+        self.wait(lambda: self.stars() == before, 20)
         return arrived
 
     def shell_open(self):
@@ -146,7 +149,7 @@ class Attack:
                 return True
         return False
 
-    def end(self, seconds=20):
+    def end(self, seconds=PATIENCE):
         """How the boot ended: 'went on', 'restarted', 'stopped at a command prompt' or 'still
         running'. The last screen is kept in screen.txt."""
         status = self.machine.wait_end(seconds)
@@ -186,7 +189,7 @@ def asks(a):
 
 def at_prompt(key):
     a = Attack("prompt-" + key)
-    if a.machine.wait_screen("^Password:", 20) is None:
+    if a.machine.wait_screen("^Password:", PATIENCE) is None:
         return "no prompt", SKIPPED
     reached = a.keys_reach_prompt()
     for _ in range(10):
@@ -251,14 +254,14 @@ def during_earlier_line(answer, strong=False):
         return before_earlier_line(a, answer)
     # busy.com writes four lines a second apart: the key goes in after the first, however
     # slowly a loaded machine boots, and DOS sees it at the next.
-    a.machine.wait_screen("^busy.com:", 30)
+    a.machine.wait_screen("^busy.com:", PATIENCE)
     a.machine.key("ctrl-c")
-    lines = a.machine.wait_screen(re.escape(QUESTION[SYSTEM]), 10)
+    lines = a.machine.wait_screen(re.escape(QUESTION[SYSTEM]), 30)
     if lines is None:
         how = a.end()
         return f"no question; the boot {how}", LOST
     a.machine.key(answer)
-    lines = a.machine.wait_screen("^Password:", 15)
+    lines = a.machine.wait_screen("^Password:", PATIENCE)
     if lines is not None:
         a.machine.type(PASSWORD)
         a.machine.key("ret")
@@ -277,7 +280,7 @@ def before_earlier_line(a, answer):
     """The strong lock: the prompt is to come up before the boot script's earlier line
     (busy.com, which writes a line a second) ever runs, so that the Ctrl+C and the answer
     reach the prompt instead."""
-    if a.machine.wait_screen("^Password:", 20) is None:
+    if a.machine.wait_screen("^Password:", PATIENCE) is None:
         return f"no prompt; the boot {a.end(3)}", SKIPPED
     reached = a.keys_reach_prompt()
     a.machine.key("ctrl-c")
@@ -310,7 +313,7 @@ def break_during_quiet_line():
                                                   "c:\\t\\busy.com > nul"]))
     # busy.com runs for 3 seconds from the line before: the key goes in while it runs, however
     # slowly a loaded machine boots.
-    a.machine.wait_screen("^quiet line next", 30)
+    a.machine.wait_screen("^quiet line next", PATIENCE)
     time.sleep(0.5)
     a.machine.key("ctrl-pause")
     reached = a.wait(a.break_flag, 2)
@@ -412,7 +415,7 @@ def boot_key(key, strong=False):
 
 def reset_at_prompt():
     a = Attack("ctrl-alt-del")
-    a.machine.wait_screen("^Password:", 20)
+    a.machine.wait_screen("^Password:", PATIENCE)
     a.machine.key("ctrl-alt-delete")
     how = a.end()
     return ("the PC restarts; the next boot asks again" if how == "restarted"
@@ -421,7 +424,7 @@ def reset_at_prompt():
 
 def three_wrong():
     a = Attack("three-wrong")
-    a.machine.wait_screen("^Password:", 20)
+    a.machine.wait_screen("^Password:", PATIENCE)
     guesses = ("secret7", "Secret", "Secret77")
     for number, guess in enumerate(guesses, 1):
         # Keys typed during the pause after a wrong one do not count: each guess waits for
@@ -430,8 +433,8 @@ def three_wrong():
         a.machine.type(guess)
         a.machine.key("ret")
         if number < len(guesses):
-            a.wait(lambda: a.prompts() > asked, 15)
-    how = a.end(20)
+            a.wait(lambda: a.prompts() > asked, PATIENCE)
+    how = a.end()
     wrong = a.saw("Wrong password.")
     return ("\"Wrong password.\" twice with a pause of 1, then 2 s; after the third the PC "
             "restarts" if how == "restarted" and wrong else f"the boot {how}"), \
@@ -614,7 +617,7 @@ def committed_verdicts(src, system):
 def screenshot(png):
     """The prompt as the owner sees it at boot, with five characters typed."""
     a = Attack("screenshot")
-    a.machine.wait_screen("^Password:", 20)
+    a.machine.wait_screen("^Password:", PATIENCE)
     a.machine.type("Secre")
     time.sleep(0.5)
     a.machine.screenshot(png)

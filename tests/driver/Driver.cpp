@@ -390,7 +390,7 @@ bool PressButton(HWND box, int id) {
 }
 
 HWND WaitInputBox(const App& app, const std::string& prompt) {
-    return Poll(10, [&]() -> HWND {
+    return Poll(Patience, [&]() -> HWND {
         for (HWND h : app.VisibleWindows())
             if (Text(h) == "Enter Password" && Child(h, prompt))
                 return h;
@@ -408,7 +408,7 @@ bool AnswerInputBox(const App& app, const std::string& prompt, const std::string
     Click(::GetDlgItem(box, cancel ? IDCANCEL : IDOK));
     // Closing a captioned window can take Wine seconds (seen: two, under Xvfb); the program
     // goes on only once the box is gone, so the caller's next step starts from there.
-    return Poll(20, [&]() -> HWND { return ::IsWindow(box) ? nullptr : box; }) != nullptr;
+    return Poll(Patience, [&]() -> HWND { return ::IsWindow(box) ? nullptr : box; }) != nullptr;
 }
 
 } // namespace qgtest

@@ -27,6 +27,11 @@ std::string HostPath(const std::string& path);
 // The build's folder of quillgate.exe, qg.exe and rb.com, as a Windows path.
 std::string BinFolder();
 
+// How long a wait for something the program is to do may last: a machine busy with other
+// work runs Wine's start-up and the program's steps many times slower. Waits end as soon as
+// what they wait for is there, so only a failing test waits this long.
+constexpr double Patience = 60;
+
 // A started program: its process, and its windows as a user sees them.
 class Process {
 public:
@@ -37,10 +42,10 @@ public:
     Process& operator=(const Process&) = delete;
 
     // A visible top-level window with this caption (not a message box); null after the timeout.
-    HWND WaitWindow(const std::string& caption, double seconds = 10) const;
+    HWND WaitWindow(const std::string& caption, double seconds = Patience) const;
     // A message box (class #32770) that is whole, neither being built nor closing; null after
     // the timeout.
-    HWND WaitMessageBox(double seconds = 10) const;
+    HWND WaitMessageBox(double seconds = Patience) const;
     // A visible top-level window whose own text or a child's text holds `part`.
     HWND WaitWindowWith(const std::string& part, double seconds) const;
     std::vector<HWND> VisibleWindows() const;
@@ -91,12 +96,12 @@ struct MessageBoxInfo {
 MessageBoxInfo ReadMessageBox(HWND box);
 // "error", "information" or "question" from the pixels of the box's icon; "" when neither matches.
 std::string MessageBoxIcon(HWND box);
-// Presses OK and waits until the box has gone (false when it stayed 20 s).
+// Presses OK and waits until the box has gone (false when it stayed).
 bool PressOk(HWND box);
 // The same with the box's button of this id (IDYES, IDNO).
 bool PressButton(HWND box, int id);
 
-// The program's input box ("Enter Password") showing this prompt; null after 10 seconds.
+// The program's input box ("Enter Password") showing this prompt; null when none came.
 HWND WaitInputBox(const App& app, const std::string& prompt);
 // Answers the program's input box: types the text, presses OK (or Cancel when cancel) and
 // waits until the box is gone.

@@ -55,7 +55,7 @@ inline void ExpectMessage(App& app, const char* title, const std::string& text, 
     EXPECT_EQ(info.text, text);
     // The icon is compared as it is painted, which comes a moment after the box shows.
     std::string shown;
-    WaitUntil(5, [&] { return !(shown = MessageBoxIcon(box)).empty(); });
+    WaitUntil(Patience, [&] { return !(shown = MessageBoxIcon(box)).empty(); });
     EXPECT_EQ(shown, icon) << text;
     EXPECT_TRUE(PressOk(box)) << "the box stayed: " << text;
 }
@@ -71,7 +71,7 @@ inline void ExpectMessage(App& app, const qg::Message& message, const std::strin
 // Answers the question about the start-up keys when it comes up, and leaves any other box (the
 // closing message) to the caller. True when it was asked.
 inline bool AnswerKeysQuestion(App& app, bool closeKeys) {
-    HWND box = app.WaitMessageBox(10);
+    HWND box = app.WaitMessageBox();
     if (!box || ReadMessageBox(box).text != qg::Messages::CloseStartupKeys.text)
         return false;
     EXPECT_TRUE(PressButton(box, closeKeys ? IDYES : IDNO));

@@ -119,12 +119,12 @@ void RunCrashes(const CrashCase& c) {
         ASSERT_NE(home, nullptr);
         ASSERT_TRUE(c.start(app, home));
         const DWORD started = ::GetTickCount();
-        HWND saved = app.WaitMessageBox(30);
+        HWND saved = app.WaitMessageBox();
         duration = (::GetTickCount() - started) / 1000.0;
         ASSERT_NE(saved, nullptr);
         ASSERT_EQ(ReadMessageBox(saved).text, Saved);
         PressOk(saved);
-        ASSERT_TRUE(app.WaitExit(15));
+        ASSERT_TRUE(app.WaitExit(Patience));
         c.checkDone(app);
     }
     const std::vector<FileState> after = snapshot();
@@ -146,7 +146,7 @@ void RunCrashes(const CrashCase& c) {
             app.Kill();
         }
         App again; // the boot script is put right before the splash shows
-        ASSERT_NE(again.WaitWindow("", 20), nullptr) << moment;
+        ASSERT_NE(again.WaitWindow(""), nullptr) << moment;
         const std::vector<FileState> now = snapshot();
         const std::string when = std::string(c.name) + " killed after " + std::to_string(moment) + " s";
         EXPECT_TRUE(now[0].present) << when;

@@ -79,7 +79,7 @@ TEST_F(E2eInstall, InstallationOfTheBootScriptAndFolder) {
         EXPECT_EQ(PathPresent("c:\\Qg_Data\\systemf.dat"), c.folder == Folder::EarlierVersion)
             << c.name;
         PressOk(saved);
-        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
         EXPECT_FALSE(PathPresent("c:\\Qg_Data\\systemf.dat")) << c.name;
         bool present = false;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat", &present), c.after) << c.name;
@@ -139,7 +139,7 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
         EXPECT_TRUE(::IsWindowVisible(home)) << c.name;
         // The window shows what is on disk once the report is closed.
         const char* status = c.lockOn ? "Quillgate is active." : "Not Active";
-        EXPECT_TRUE(WaitUntil(5, [&] { return ReadHome(home).status == status; }))
+        EXPECT_TRUE(WaitUntil(Patience, [&] { return ReadHome(home).status == status; }))
             << c.name << ": " << ReadHome(home).status;
         if (c.lockOn) {
             EXPECT_EQ(ReadFileBytes("c:\\qg_data\\vhod.dll"), qg::ScramblePassword("NewPass1"))
@@ -163,7 +163,7 @@ TEST_F(E2eInstall, FailedInstallationStepGetsAnHonestMessage) {
         ::SetFileAttributesA(c.file, FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(ApplyYes(app, home, "NewPass2")) << c.name;
         ExpectMessage(app, qg::Messages::SettingsSaved);
-        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script + Line + "\r\n") << c.name;
         ExpectBootFolderFilled(app, "NewPass2");
         CleanDriveC();
@@ -181,7 +181,7 @@ TEST_F(E2eInstall, ReadOnlyProgramFilesInstallChangeAndRemove) {
         ASSERT_NE(home, nullptr) << password;
         ASSERT_TRUE(ApplyYes(app, home, password)) << password;
         ExpectMessage(app, qg::Messages::SettingsSaved);
-        EXPECT_TRUE(app.WaitExit(15)) << password;
+        EXPECT_TRUE(app.WaitExit(Patience)) << password;
         ExpectBootFolderFilled(app, password);
         for (const char* file : {qg::BootProgramTarget, qg::RebootProgramTarget,
                                  qg::PasswordFilePath})
@@ -192,7 +192,7 @@ TEST_F(E2eInstall, ReadOnlyProgramFilesInstallChangeAndRemove) {
     ASSERT_NE(home, nullptr);
     ApplyNo(home);
     ExpectMessage(app, qg::Messages::SettingsSaved);
-    EXPECT_TRUE(app.WaitExit(15));
+    EXPECT_TRUE(app.WaitExit(Patience));
     EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
     EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "\r\n");
 }
@@ -218,7 +218,7 @@ TEST_F(E2eInstall, WindowsThatSkipsTheBootScriptIsToldSo) {
         ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "Both9")) << c.windows;
         EXPECT_TRUE(AnswerKeysQuestion(app, false)) << c.windows;
         ExpectMessage(app, qg::Messages::SettingsSaved);
-        EXPECT_TRUE(app.WaitExit(15)) << c.windows;
+        EXPECT_TRUE(app.WaitExit(Patience)) << c.windows;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), std::string(Line) + "\r\n") << c.windows;
         ExpectBootFolderFilled(app, "Both9");
         CleanDriveC();
@@ -250,17 +250,17 @@ TEST_F(E2eInstall, ShutdownIsRefusedWhileFilesChange) {
         } else {
             ApplyNo(home);
         }
-        ASSERT_TRUE(WaitUntil(10, [&] { return PathPresent(c.during); })) << c.name;
+        ASSERT_TRUE(WaitUntil(Patience, [&] { return PathPresent(c.during); })) << c.name;
         ASSERT_TRUE(SendNow(home, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer)) << c.name;
         EXPECT_EQ(answer, 0) << c.name << ": allowed while the files change";
         EXPECT_TRUE(PathPresent(c.during)) << c.name << ": asked too late to tell";
-        HWND saved = app.WaitMessageBox(15);
+        HWND saved = app.WaitMessageBox();
         ASSERT_NE(saved, nullptr) << c.name;
         EXPECT_EQ(ReadMessageBox(saved).text, Saved) << c.name;
         ASSERT_TRUE(SendNow(home, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &answer)) << c.name;
         EXPECT_NE(answer, 0) << c.name << ": refused once the files are done";
         PressOk(saved);
-        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
         if (c.install)
             ExpectBootFolderFilled(app, "NewPass1");
         else
@@ -319,12 +319,12 @@ TEST_F(E2eInstall, StatusSaysWhetherTheLockCanRun) {
             ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1")) << c.name;
             EXPECT_TRUE(AnswerKeysQuestion(app, false)) << c.name;
             ExpectMessage(app, qg::Messages::SettingsSaved);
-            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             ExpectBootFolderFilled(app, "NewPass1");
         } else {
             ASSERT_TRUE(ApplyYes(app, home, "NewPass1")) << c.name;
             ExpectMessage(app, qg::Messages::SettingsNotSaved, c.message);
-            EXPECT_TRUE(WaitUntil(5, [&] { return ReadHome(home).status == "Not Active"; }))
+            EXPECT_TRUE(WaitUntil(Patience, [&] { return ReadHome(home).status == "Not Active"; }))
                 << c.name << ": " << ReadHome(home).status;
         }
         if (held != INVALID_HANDLE_VALUE)

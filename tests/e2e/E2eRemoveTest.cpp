@@ -53,7 +53,7 @@ TEST_F(E2eRemove, RemovalOfTheBootScriptLineAndFolder) {
         }
         ApplyNo(home);
         ExpectMessage(app, qg::Messages::SettingsSaved);
-        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
         bool present = false;
         const std::string now = ReadFileBytes("c:\\autoexec.bat", &present);
         EXPECT_EQ(present, c.after != nullptr) << c.name;
@@ -106,7 +106,7 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
         ExpectMessage(app, qg::Messages::SettingsNotSaved, NotSaved + c.message);
         EXPECT_FALSE(app.WaitExit(0.5)) << c.name;
         const std::string after = c.statusAfter ? c.statusAfter : status;
-        EXPECT_TRUE(WaitUntil(5, [&] { return ReadHome(home).status == after; }))
+        EXPECT_TRUE(WaitUntil(Patience, [&] { return ReadHome(home).status == after; }))
             << c.name << ": " << ReadHome(home).status;
         ::CloseHandle(held);
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script) << c.name;
@@ -117,7 +117,7 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
         // Once the other program lets go, a second Apply takes the line out.
         ApplyNo(home);
         ExpectMessage(app, qg::Messages::SettingsSaved);
-        EXPECT_TRUE(app.WaitExit(15)) << c.name;
+        EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n\r\nwin\r\n") << c.name;
         CleanDriveC();
     }
@@ -152,7 +152,7 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
         ASSERT_NE(home, nullptr) << c.name;
         ApplyNo(home);
         // The scratch file is there only during the first pause: each click is handled then.
-        ASSERT_TRUE(WaitUntil(10, [] { return PathPresent("c:\\autotemp"); })) << c.name;
+        ASSERT_TRUE(WaitUntil(Patience, [] { return PathPresent("c:\\autotemp"); })) << c.name;
         if (c.button)
             EXPECT_TRUE(SendNow(Child(home, c.button), BM_CLICK, 0, 0)) << c.name;
         else
@@ -168,14 +168,14 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
         EXPECT_EQ(app.WaitWindow("About Quillgate", 0.2), nullptr) << c.name;
         PressOk(box);
         // Wine takes a moment to close a box; then no other may follow.
-        EXPECT_TRUE(WaitUntil(10, [box] { return !::IsWindow(box); })) << c.name;
+        EXPECT_TRUE(WaitUntil(Patience, [box] { return !::IsWindow(box); })) << c.name;
         EXPECT_EQ(app.WaitMessageBox(2.0), nullptr) << c.name;
         if (held != INVALID_HANDLE_VALUE) {
             EXPECT_TRUE(app.Running()) << c.name;
             ::CloseHandle(held);
             EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script) << c.name;
         } else {
-            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n\r\nwin\r\n") << c.name;
         }
         EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;

@@ -77,7 +77,7 @@ void AnswerQuestion(App& app, bool yes, const std::string& name) {
     EXPECT_EQ(info.title, qg::Messages::CloseStartupKeys.title) << name;
     ASSERT_EQ(info.text, qg::Messages::CloseStartupKeys.text) << name;
     std::string icon;
-    WaitUntil(5, [&] { return !(icon = MessageBoxIcon(box)).empty(); });
+    WaitUntil(Patience, [&] { return !(icon = MessageBoxIcon(box)).empty(); });
     EXPECT_EQ(icon, "question") << name;
     EXPECT_TRUE(::GetDlgItem(box, IDYES) && ::GetDlgItem(box, IDNO)) << name;
     EXPECT_TRUE(PressButton(box, yes ? IDYES : IDNO)) << name;
@@ -131,7 +131,7 @@ TEST_F(E2eStrong, QuestionAnsweredThenPasswordChangedThenRemoved) {
             ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "First1")) << c.name;
             AnswerQuestion(app, c.yes, c.name);
             ExpectMessage(app, qg::Messages::SettingsSaved);
-            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             ExpectBootFolderFilled(app, "First1");
         }
         const Found closedConfig = c.yes ? c.configClosed : c.config;
@@ -152,7 +152,7 @@ TEST_F(E2eStrong, QuestionAnsweredThenPasswordChangedThenRemoved) {
             ASSERT_NE(home, nullptr) << c.name;
             ASSERT_TRUE(ApplyYes(app, home, "Second2")) << c.name;
             ExpectMessage(app, qg::Messages::SettingsSaved); // and no question before it
-            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             EXPECT_TRUE(Look(qg::ConfigSysPath) == closedConfig) << c.name << ": after the change";
             EXPECT_TRUE(Look(qg::MsdosSysPath) == closedMsdos) << c.name << ": after the change";
             ExpectBootFolderFilled(app, "Second2");
@@ -168,7 +168,7 @@ TEST_F(E2eStrong, QuestionAnsweredThenPasswordChangedThenRemoved) {
             EXPECT_TRUE(ReadHome(home).yes) << c.name;
             ApplyNo(home);
             ExpectMessage(app, qg::Messages::SettingsSaved);
-            EXPECT_TRUE(app.WaitExit(15)) << c.name;
+            EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
         }
         EXPECT_TRUE(Look(qg::ConfigSysPath) == c.config)
             << c.name << ": CONFIG.SYS after removal " << Describe(Look(qg::ConfigSysPath));
