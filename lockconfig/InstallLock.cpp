@@ -7,7 +7,7 @@
 #include "lockconfig/BootScript.h"
 #include "lockconfig/Password.h"
 #include "lockconfig/SafeFiles.h"
-#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeySteps.h"
 #include "lockconfig/Messages.h"
 #include "support/FileUtil.h"
 #include "support/FolderStep.h"

@@ -15,7 +15,7 @@
 
 namespace qg {
 
-// What an installation does with the start-up keys (lockconfig/StartupKeyFiles.h).
+// What an installation does with the start-up keys (lockconfig/StartupKeySteps.h).
 enum class StartupKeysChoice {
     LeaveAlone, // the ordinary lock: CONFIG.SYS and MSDOS.SYS are not touched
     Close,      // the strong lock, once everything else is in place

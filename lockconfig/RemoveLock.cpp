@@ -6,7 +6,7 @@
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
 #include "lockconfig/SafeFiles.h"
-#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeySteps.h"
 #include "support/FileUtil.h"
 #include "support/FolderStep.h"
 

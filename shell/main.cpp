@@ -3,7 +3,7 @@
  */
 #include "lockconfig/Messages.h"
 #include "lockconfig/SafeFiles.h"
-#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeySteps.h"
 #include "shell/Application.h"
 
 #include <windows.h>

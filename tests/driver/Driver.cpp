@@ -4,7 +4,7 @@
 #include "tests/driver/Driver.h"
 
 #include "lockconfig/BootFiles.h"
-#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeySteps.h"
 
 #include <cstdio>
 #include <cstring>

@@ -8,8 +8,8 @@
  */
 #include "tests/e2e/E2eCommon.h"
 
-#include "lockconfig/StartupKeyFiles.h"
-#include "lockconfig/StartupKeys.h"
+#include "lockconfig/StartupKeySteps.h"
+#include "lockconfig/StartupKeyEdits.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,7 +6,7 @@
  */
 #include "tests/e2e/E2eCommon.h"
 
-#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeySteps.h"
 
 using namespace e2e;
 

@@ -2,7 +2,9 @@
  * The strong lock's edits of CONFIG.SYS and MSDOS.SYS and their removal, the records that
  * removal puts back, the judgement of which DOS boots, and the keyboard check.
  */
-#include "lockconfig/StartupKeys.h"
+#include "lockconfig/DosSystem.h"
+#include "lockconfig/KeyboardCheck.h"
+#include "lockconfig/StartupKeyEdits.h"
 
 #include <gtest/gtest.h>
 

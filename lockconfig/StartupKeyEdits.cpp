@@ -1,11 +1,10 @@
 /*
- * The strong lock's text edits and the keyboard check (see StartupKeys.h).
+ * The strong lock's text edits (see StartupKeyEdits.h).
  */
-#include "lockconfig/StartupKeys.h"
+#include "lockconfig/StartupKeyEdits.h"
 
 #include "lockconfig/BootScript.h"
 #include "lockconfig/Contract.h"
-
 
 namespace qg {
 
@@ -367,55 +366,6 @@ SystemFileRestore OpenKeysInMsdosSys(const std::string& msdosSys, const SystemFi
     TextLines text = SplitLines(msdosSys);
     UndoEdits(text, lockWrote.edits);
     return Written(msdosSys, JoinLines(text));
-}
-
-DosSystem JudgeDosSystem(bool textMsdosSys, bool kernelSys, const std::string& ioSys) {
-    if (textMsdosSys)
-        return DosSystem::Windows9x;
-    if (kernelSys)
-        return DosSystem::FreeDos;
-    if (ioSys.find("Starting MS-DOS") != std::string::npos)
-        return DosSystem::MsDos6;
-    return DosSystem::Other;
-}
-
-bool TakesSwitchN(DosSystem system) {
-    return system == DosSystem::FreeDos || system == DosSystem::MsDos6;
-}
-
-std::optional<KeyStroke> FindKeyInRows(const std::vector<KeyRow>& rows, char c) {
-    for (const unsigned char shift : {0, 1}) {
-        for (const KeyRow& row : rows) {
-            const std::string keys = shift ? row.shifted : row.plain;
-            const std::size_t at = keys.find(c);
-            if (at != std::string::npos)
-                return KeyStroke{static_cast<unsigned char>(row.firstScanCode + at), shift};
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<KeyStroke> UsKeyStroke(char c) {
-    static const std::vector<KeyRow> us = {
-        {0x02, "1234567890-=", "!@#$%^&*()_+"},
-        {0x10, "qwertyuiop[]", "QWERTYUIOP{}"},
-        {0x1E, "asdfghjkl;'`", "ASDFGHJKL:\"~"},
-        {0x2B, "\\zxcvbnm,./", "|ZXCVBNM<>?"},
-        {0x39, " ", ""},
-    };
-    return FindKeyInRows(us, c);
-}
-
-std::string CharactersTypedDifferently(const std::string& password, const KeyLayout& layout) {
-    std::string differ;
-    for (const char c : password) {
-        if (differ.find(c) != std::string::npos)
-            continue;
-        const std::optional<KeyStroke> here = layout(c), us = UsKeyStroke(c);
-        if (!here || !us || !(*here == *us))
-            differ += c;
-    }
-    return differ;
 }
 
 } // namespace qg

@@ -1,9 +1,8 @@
 /*
- * The strong lock on drive C:: closing and opening the start-up keys in CONFIG.SYS and
- * MSDOS.SYS (the edits are in StartupKeys.h), each file changed through the same swap and
+ * The strong lock's steps on drive C:: closing and opening the start-up keys in CONFIG.SYS and
+ * MSDOS.SYS (the edits are in StartupKeyEdits.h), each file changed through the same swap and
  * start-up recovery as the boot script, so a crash leaves the old or the new file whole; what
- * was there before is recorded in the boot folder for the removal. Also the keyboard layout
- * that Windows is using, for the check before the question.
+ * was there before is recorded in the boot folder for the removal.
  */
 #pragma once
 
@@ -22,7 +21,7 @@ constexpr char ConfigSysScratchPath[] = "c:\\config.qgn";
 constexpr char ConfigSysBackupPath[] = "c:\\config.qgb";
 constexpr char MsdosSysScratchPath[] = "c:\\msdos.qgn";
 constexpr char MsdosSysBackupPath[] = "c:\\msdos.qgb";
-// What each file was before the lock changed it (StartupKeys.h, FormatRecord).
+// What each file was before the lock changed it (StartupKeyEdits.h, FormatRecord).
 constexpr char ConfigSysRecordPath[] = QG_BOOT_FOLDER_LOWER "\\config.qgr";
 constexpr char MsdosSysRecordPath[] = QG_BOOT_FOLDER_LOWER "\\msdos.qgr";
 constexpr char RecordTempPath[] = QG_BOOT_FOLDER_LOWER "\\record.tmp";
@@ -41,9 +40,5 @@ void OpenStartupKeys(Outcome& outcome);
 
 // Finishes or undoes a swap of CONFIG.SYS or MSDOS.SYS that was cut short. At start-up.
 void RecoverStartupKeyFiles();
-
-// The password's characters that the keyboard layout Windows is using puts on another key or
-// shift state than the US layout, which is all the boot prompt has before KEYB loads.
-std::string CharactersTypedDifferentlyHere(const std::string& password);
 
 } // namespace qg

@@ -2,8 +2,7 @@
  * The strong lock's text edits, without the file system: CONFIG.SYS gets the line that starts
  * the boot prompt before the command interpreter (and SWITCHES=/N where the system takes it),
  * a text MSDOS.SYS of Windows 95/98 gets BootKeys=0 and BootWarn=0, and each edit can be taken
- * back. Also the keyboard check: which password characters sit elsewhere than on the US
- * layout, which is the only one there is while CONFIG.SYS runs (KEYB comes later).
+ * back; the records of what a file was before.
  *
  * Both files are single-byte text read by DOS up to the end-of-file mark 0x1A. Every line that
  * is not edited keeps its bytes and its own line end, so the lock changes only what it means to.
@@ -11,7 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,43 +96,5 @@ SystemFileRestore OpenKeysInConfigSys(bool present, const std::string& configSys
 
 // MSDOS.SYS without the lock's changes, in the same way.
 SystemFileRestore OpenKeysInMsdosSys(const std::string& msdosSys, const SystemFileRecord& record);
-
-// Which DOS boots from drive C:, judged from its files, and so whether CONFIG.SYS may hold
-// SWITCHES=/N to switch F5/F8 off:
-// - a text MSDOS.SYS with [Options]: Windows 95/98, whose keys BootKeys=0 switches off;
-// - KERNEL.SYS: FreeDOS, which takes /N silently;
-// - an IO.SYS that shows "Starting MS-DOS..." (only MS-DOS 6 and later offer F5/F8): takes /N;
-// - anything else, MS-DOS 4.0 among them: no /N. MS-DOS 4.0 knows SWITCHES= but not /N, and
-//   shows "Bad command or parameters" and an error line at every boot; it has no F5/F8 anyway.
-enum class DosSystem { Windows9x, FreeDos, MsDos6, Other };
-DosSystem JudgeDosSystem(bool textMsdosSys, bool kernelSys, const std::string& ioSys);
-bool TakesSwitchN(DosSystem system);
-
-// Where a character sits on a keyboard: the scan code of its key, and the shift state in
-// VkKeyScan's bits (1 Shift, 2 Ctrl, 4 Alt; AltGr is Ctrl+Alt).
-struct KeyStroke {
-    unsigned char scanCode = 0;
-    unsigned char shift = 0;
-    bool operator==(const KeyStroke& other) const {
-        return scanCode == other.scanCode && shift == other.shift;
-    }
-};
-// A keyboard layout: where it puts a character, or nothing when it has no key for it.
-using KeyLayout = std::function<std::optional<KeyStroke>(char)>;
-
-// A row of keys: the scan code of its first key, its characters unshifted and with Shift.
-struct KeyRow {
-    unsigned char firstScanCode;
-    const char* plain;
-    const char* shifted;
-};
-std::optional<KeyStroke> FindKeyInRows(const std::vector<KeyRow>& rows, char c);
-
-// The US layout of the BIOS, which the boot prompt has before KEYB loads.
-std::optional<KeyStroke> UsKeyStroke(char c);
-
-// The password's characters that `layout` puts on another key or shift state than the US
-// layout does, each once, in the password's order. Empty: the prompt before KEYB can take it.
-std::string CharactersTypedDifferently(const std::string& password, const KeyLayout& layout);
 
 } // namespace qg

@@ -1,5 +1,5 @@
 /*
- * The strong lock on drive C: (see StartupKeyFiles.h).
+ * The strong lock's steps on drive C: (see StartupKeySteps.h).
  *
  * A file is swapped as the boot script is (SafeFiles.cpp): new text whole and flushed to the
  * scratch file, the file moved aside to the backup, the scratch file moved into its place and
@@ -7,10 +7,11 @@
  * written whole before its file changes and deleted only after the file is put back, so the
  * bytes to put back are on disk at every instant.
  */
-#include "lockconfig/StartupKeyFiles.h"
+#include "lockconfig/StartupKeySteps.h"
 
 #include "lockconfig/BootFiles.h"
-#include "lockconfig/StartupKeys.h"
+#include "lockconfig/DosSystem.h"
+#include "lockconfig/StartupKeyEdits.h"
 #include "lockconfig/SwapRecovery.h"
 #include "lockconfig/SafeFiles.h"
 #include "support/FileUtil.h"
@@ -292,22 +293,6 @@ void OpenStartupKeys(Outcome& outcome) {
 void RecoverStartupKeyFiles() {
     RecoverSwap(ConfigSwap);
     RecoverSwap(MsdosSwap);
-}
-
-std::string CharactersTypedDifferentlyHere(const std::string& password) {
-    const KeyLayout windows = [](char c) -> std::optional<KeyStroke> {
-        // The thread's keyboard layout, which is the one the user types with.
-        const SHORT key = ::VkKeyScanA(c);
-        if (key == -1)
-            return std::nullopt;
-        const UINT scanCode = ::MapVirtualKeyA(LOBYTE(key), 0);
-        if (scanCode == 0 || scanCode > 0xFF)
-            return std::nullopt;
-        // Shift, Ctrl and Alt; higher bits are for keyboards that DOS has no prompt for.
-        return KeyStroke{static_cast<unsigned char>(scanCode),
-                         static_cast<unsigned char>(HIBYTE(key) & 7)};
-    };
-    return CharactersTypedDifferently(password, windows);
 }
 
 } // namespace qg
