@@ -6,9 +6,10 @@
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
 #include "lockconfig/Password.h"
+#include "lockconfig/FileSwap.h"
+#include "lockconfig/Messages.h"
 #include "lockconfig/SafeFiles.h"
 #include "lockconfig/StartupKeySteps.h"
-#include "lockconfig/Messages.h"
 #include "support/FileUtil.h"
 #include "support/FolderStep.h"
 
@@ -17,44 +18,6 @@
 namespace qg {
 
 namespace {
-
-// True when the boot script holds the line, letter for letter, afterwards; `script` is what
-// was there before, and `added` says whether the line was added now.
-bool AddBootScriptLine(const Pause& pause, Outcome& outcome, BootScriptOnDisk& script,
-                       bool& added) {
-    added = false;
-    if (!ReadSettledBootScript(script, outcome))
-        return false;
-    if (script.present && !script.readable) {
-        // Appending blind could add a second line to a script we cannot see.
-        outcome.Fail(FailedStep(BootScriptPath, "read",
-                                DescribeFileError(script.readError, BootScriptPath)) +
-                     " The line " + BootScriptLine + " was not added to it.");
-        return false;
-    }
-    if (script.present && HoldsExactBootScriptLine(script.bytes))
-        return true;
-    added = ReplaceBootScript(script, WithBootScriptLine(script.bytes), 0, pause, outcome);
-    return added;
-}
-
-// Undoes the line just added, when the boot script is still what adding it made.
-void TakeBackBootScriptLine(const BootScriptOnDisk& before, const Pause& pause,
-                            Outcome& outcome) {
-    BootScriptOnDisk now;
-    bool taken = false;
-    if (ReadSettledBootScript(now, outcome) && now.present && now.readable &&
-        now.bytes == WithBootScriptLine(before.bytes)) {
-        if (before.present)
-            taken = ReplaceBootScript(now, before.bytes, 0, pause, outcome);
-        else if (const DWORD error = DeleteFileIfPresent(BootScriptPath))
-            outcome.Fail(
-                FailedStep(BootScriptPath, "deleted", DescribeFileError(error, BootScriptPath)));
-        else
-            taken = true;
-    }
-    outcome.Fail(taken ? LineTakenOutAgain : LineLeftIn);
-}
 
 // The boot folder is there afterwards, made now or found.
 bool MakeBootFolder(Outcome& outcome) {
@@ -150,7 +113,7 @@ DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause&
 }
 
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
-                    const Pause& pause, StartupKeysChoice keys, bool windows9x) {
+                    const Pause& pause, StartupKeysChoice keys) {
     Outcome outcome;
     // A file of the boot folder's name would make the line start nothing at all.
     const DWORD folder = PathAttributes(BootFolderPath);
@@ -160,30 +123,54 @@ Outcome InstallLock(const SecretString& password, const std::string& application
         return outcome;
     }
     // Without the line nothing asks for the password: a password file would protect nothing
-    // and give the password away, so nothing more is written.
-    BootScriptOnDisk before;
-    bool added = false;
-    if (!AddBootScriptLine(pause, outcome, before, added)) {
+    // and give the password away, so a boot script that cannot take the line stops all here.
+    FileOnDisk script;
+    if (!ReadSettled(BootScriptFile, script, outcome)) {
         outcome.Fail(LockNotSwitchedOn);
         return outcome;
     }
+    if (script.present && !script.readable) {
+        // Adding blind could add a second line to a script we cannot see.
+        outcome.Fail(FailedStep(BootScriptPath, "read",
+                                DescribeFileError(script.readError, BootScriptPath)) +
+                     " The line " + BootScriptLine + " was not added to it.");
+        outcome.Fail(LockNotSwitchedOn);
+        return outcome;
+    }
+    const bool addLine = !script.present || !HoldsExactBootScriptLine(script.bytes);
+    if (addLine && !SwapRefusal(BootScriptFile, script).empty()) {
+        outcome.Fail(FailedStep(BootScriptPath, "changed", SwapRefusal(BootScriptFile, script)));
+        outcome.Fail(LockNotSwitchedOn);
+        return outcome;
+    }
+
+    // The folder, the programs and the password first, the lines that start them last: a crash
+    // at any instant leaves no lock or one that asks, never a line that starts nothing.
     std::string scrambled = ScramblePassword(password.str());
+    bool firstInstallation = false;
     if (FolderExists(BootFolderPath)) {
         FillBootFolder(scrambled, true, applicationFolder, pause, outcome);
     } else if (!FolderExists(BootFolderPathLower)) {
+        firstInstallation = true;
         if (MakeBootFolder(outcome))
             FillBootFolder(scrambled, false, applicationFolder, pause, outcome);
     }
     WipeString(scrambled);
-    // A line that starts nothing, or a prompt without a password, is no lock: a first
-    // installation that could not finish is taken back.
-    if (added && !LockCanRun())
-        TakeBackBootScriptLine(before, pause, outcome);
+    bool lineThere = !addLine;
+    if (addLine && LockCanRun())
+        lineThere = SwapFile(BootScriptFile, script, WithBootScriptLine(script.bytes),
+                             script.attributes, 0, pause, outcome);
+    if (!lineThere) {
+        // A first installation that could not finish leaves no password behind.
+        if (firstInstallation)
+            RemoveBootFolder(outcome);
+        outcome.Fail(LineNotAdded);
+    }
     // The INSTALL= line starts the prompt from the boot folder: only once the password and the
     // programs are all there, or the keys would be closed on a prompt that cannot run.
     if (keys == StartupKeysChoice::Close) {
         if (outcome.Succeeded())
-            CloseStartupKeys(windows9x, outcome);
+            CloseStartupKeys(outcome);
         else
             outcome.Fail(StartupKeysNotClosed);
     } else if (keys == StartupKeysChoice::Open) {
@@ -195,6 +182,35 @@ Outcome InstallLock(const SecretString& password, const std::string& application
 bool LockCanRun() {
     return AnyFileExists(BootProgramTarget) &&
            (AnyFileExists(PasswordFilePath) || AnyFileExists(PasswordNewPath));
+}
+
+LockScan ScanLock() {
+    LockScan scan;
+    // The boot script is looked at whatever its attributes: a hidden or system boot script
+    // still runs at boot, so its line still locks the machine.
+    const FileOnDisk script = ReadFileOnDisk(BootScriptFile);
+    if (!script.present)
+        scan.bootScript = LockScan::BootScript::Absent;
+    else if (!script.readable)
+        scan.bootScript = LockScan::BootScript::Unreadable;
+    else
+        switch (ScanBootScriptStatus(script.bytes)) {
+        case BootScriptStatus::NoLines:
+            scan.bootScript = LockScan::BootScript::NoLines;
+            break;
+        case BootScriptStatus::Active:
+            scan.bootScript = LockScan::BootScript::Line;
+            break;
+        case BootScriptStatus::NotActive:
+            scan.bootScript = LockScan::BootScript::OtherLines;
+            break;
+        }
+    scan.configSysLine = StartupKeysClosed();
+    const DWORD folder = PathAttributes(BootFolderPath);
+    scan.folder = folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY);
+    scan.bootProgram = AnyFileExists(BootProgramTarget);
+    scan.passwordFile = AnyFileExists(PasswordFilePath) || AnyFileExists(PasswordNewPath);
+    return scan;
 }
 
 void DeleteEarlierVersionFile() {

@@ -5,6 +5,7 @@
  */
 #pragma once
 
+#include "lockconfig/LockStatus.h"
 #include "lockconfig/Outcome.h"
 #include "support/Secret.h"
 #include "support/Timing.h"
@@ -22,21 +23,27 @@ enum class StartupKeysChoice {
     Open,       // the new password cannot be typed before KEYB: back to the ordinary lock
 };
 
-// Adds the boot-script line unless it is there letter for letter, writes the scrambled
-// password file and copies the two DOS-side programs from the application folder; then does
-// with the start-up keys what `keys` says (MSDOS.SYS only on Windows 95/98, `windows9x`).
+// Writes the scrambled password file and copies the two DOS-side programs from the
+// application folder, then adds the boot-script line unless it is there letter for letter;
+// then does with the start-up keys what `keys` says.
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
-                    const Pause& pause, StartupKeysChoice keys = StartupKeysChoice::LeaveAlone,
-                    bool windows9x = false);
+                    const Pause& pause, StartupKeysChoice keys = StartupKeysChoice::LeaveAlone);
 
-// Opens the start-up keys (puts CONFIG.SYS and MSDOS.SYS back), deletes the DOS-side files and
-// the boot folder (unless something else remains in it), and takes every boot-script line out
-// of the boot script.
+// Opens the start-up keys (puts CONFIG.SYS and MSDOS.SYS back) and takes every boot-script
+// line out of the boot script; then, when no line starts the prompt any more, deletes the
+// DOS-side files and the boot folder (unless something else remains in it).
 Outcome RemoveLock(const Pause& pause);
+
+// Deletes the DOS-side files, the password files and what a cut-short installation left in the
+// boot folder, and the folder unless something else remains in it.
+void RemoveBootFolder(Outcome& outcome);
 
 // True when the boot folder holds what the boot-script line needs to lock the machine: qg.exe
 // and a password file (the new one counts: the boot prompt reads it while the other is missing).
 bool LockCanRun();
+
+// What the home window's status is decided from (LockStatus.h), read from drive C:.
+LockScan ScanLock();
 
 // Deletes the earlier version's password file; done only after a successful installation.
 void DeleteEarlierVersionFile();

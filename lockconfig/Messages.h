@@ -100,13 +100,14 @@ constexpr char LockNotSwitchedOn[] = "The lock was not switched on: no password 
 constexpr char BootFolderIsAFile[] =
     QG_BOOT_FOLDER " is a file, not a folder, so the lock's files cannot be put there. Rename or "
     "move that file, then apply again.";
-// Ends the report of a first installation that wrote the line but could not finish.
-constexpr char LineTakenOutAgain[] =
-    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " was taken out of " QG_BOOT_SCRIPT
-    " again, so the lock is not switched on.";
-constexpr char LineLeftIn[] =
-    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " is still in " QG_BOOT_SCRIPT
-    ", but the lock cannot run until Quillgate is applied again.";
+// Ends the report of an installation that did not add the line, as the lock could not run.
+constexpr char LineNotAdded[] =
+    "The line " QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM " was not added to " QG_BOOT_SCRIPT
+    ", so the lock is not switched on.";
+// Ends the report of a removal that could not take a line out: the prompt it starts stays.
+constexpr char LockFilesKept[] =
+    "The lock's files in " QG_BOOT_FOLDER " were kept, as a line still starts "
+    QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM ".";
 
 // End the report of a password file that could not be written, saying what the boot prompt
 // asks for now.

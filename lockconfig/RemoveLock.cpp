@@ -5,7 +5,8 @@
 
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
-#include "lockconfig/SafeFiles.h"
+#include "lockconfig/FileSwap.h"
+#include "lockconfig/Messages.h"
 #include "lockconfig/StartupKeySteps.h"
 #include "support/FileUtil.h"
 #include "support/FolderStep.h"
@@ -27,8 +28,8 @@ void DeleteBootFile(const char* path, Outcome& outcome) {
 }
 
 void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
-    BootScriptOnDisk script;
-    if (!ReadSettledBootScript(script, outcome) || !script.present)
+    FileOnDisk script;
+    if (!ReadSettled(BootScriptFile, script, outcome) || !script.present)
         return;
     if (!script.readable) {
         outcome.Fail(FailedStep(BootScriptPath, "read",
@@ -38,16 +39,19 @@ void TakeOutBootScriptLine(const Pause& pause, Outcome& outcome) {
     }
     const std::optional<std::string> rewritten = WithoutBootScriptLine(script.bytes);
     if (rewritten)
-        ReplaceBootScript(script, *rewritten, SwapPause, pause, outcome);
+        SwapFile(BootScriptFile, script, *rewritten, script.attributes, SwapPause, pause, outcome);
+}
+
+// True when the boot script may still start the prompt: it holds the line, or cannot be read.
+bool BootScriptMayStartThePrompt() {
+    const FileOnDisk script = ReadFileOnDisk(BootScriptFile);
+    return script.present &&
+           (!script.readable || ScanBootScriptStatus(script.bytes) == BootScriptStatus::Active);
 }
 
 } // namespace
 
-Outcome RemoveLock(const Pause& pause) {
-    Outcome outcome;
-    // CONFIG.SYS and MSDOS.SYS first, while their records are still in the boot folder, and
-    // while the INSTALL= line still finds the prompt it starts.
-    OpenStartupKeys(outcome);
+void RemoveBootFolder(Outcome& outcome) {
     // The new password file first: with the password file gone, the boot prompt would read it.
     DeleteBootFile(PasswordNewPath, outcome);
     DeleteBootFile(PasswordFilePath, outcome);
@@ -65,9 +69,20 @@ Outcome RemoveLock(const Pause& pause) {
             outcome.Fail(FailedStep(std::string("The folder ") + BootFolderPathLower, "removed",
                                     DescribeFileError(error)));
     }
-    // A scratch file left by an earlier run goes in the start-up recovery, and only when it
-    // is recognisably the swap's own.
+}
+
+Outcome RemoveLock(const Pause& pause) {
+    Outcome outcome;
+    // The lines first, CONFIG.SYS and MSDOS.SYS while their records are still in the boot
+    // folder: a crash at any instant leaves the lock whole or a line that starts nothing gone.
+    OpenStartupKeys(outcome);
     TakeOutBootScriptLine(pause, outcome);
+    // A line that stays still starts the prompt, which must find its program and password.
+    if (StartupKeysClosed() || BootScriptMayStartThePrompt()) {
+        outcome.Fail(LockFilesKept);
+        return outcome;
+    }
+    RemoveBootFolder(outcome);
     return outcome;
 }
 

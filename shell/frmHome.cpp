@@ -8,7 +8,7 @@
 #include "lockconfig/LockActions.h"
 #include "lockconfig/Messages.h"
 #include "lockconfig/PasswordEntry.h"
-#include "lockconfig/SafeFiles.h"
+#include "lockconfig/LockStatus.h"
 #include "lockconfig/KeyboardCheck.h"
 #include "lockconfig/StartupKeySteps.h"
 #include "resources/resource.h"
@@ -152,8 +152,22 @@ void frmHome::TakeFocusBack() {
     RunActivationSteps();
 }
 
-void frmHome::SetStatus(bool active) {
-    SetLabelText(lblinfo3, active ? StatusActive : StatusNotActive);
+void frmHome::ShowStatus(const LockStatusShown& shown) {
+    switch (shown.status) {
+    case LockStatusShown::Status::Unchanged:
+        break;
+    case LockStatusShown::Status::NotActive:
+        SetLabelText(lblinfo3, StatusNotActive);
+        break;
+    case LockStatusShown::Status::Active:
+        SetLabelText(lblinfo3, StatusActive);
+        break;
+    case LockStatusShown::Status::Damaged:
+        SetLabelText(lblinfo3, StatusDamaged);
+        break;
+    }
+    if (shown.option != LockStatusShown::Option::Unchanged)
+        SelectOption(shown.option == LockStatusShown::Option::Yes);
 }
 
 void frmHome::SelectOption(bool yes) {
@@ -162,13 +176,8 @@ void frmHome::SelectOption(bool yes) {
 }
 
 void frmHome::RunActivationSteps() {
-    // The boot script is looked at whatever its attributes: a hidden or system boot script
-    // still runs at boot, so its line still locks the machine.
-    const bool scriptPresent = AnyFileExists(BootScriptPath);
-    if (!scriptPresent)
-        SetStatus(false);
-    // CONFIG.SYS's line starts the prompt too, with or without the boot script's.
-    const bool keysClosed = StartupKeysClosed();
+    // Read before the checks below, as the boot script's absence always was.
+    const LockScan scan = ScanLock();
     if (!m_app.ProgramFilesPresent()) {
         ShowMessage(m_hwnd, Messages::ProgramFilesMissing);
         m_app.EndProgram();
@@ -177,28 +186,7 @@ void frmHome::RunActivationSteps() {
     if (FileExists(EarlierVersionFile)) {
         ShowMessage(m_hwnd, Messages::EarlierVersionAdvice);
     }
-    if (keysClosed) {
-        SetStatus(true);
-        SelectOption(true);
-        return;
-    }
-    if (!scriptPresent)
-        return;
-    const BootScriptOnDisk script = ReadBootScript();
-    if (!script.readable)
-        return; // the status stays as it was
-    switch (ScanBootScriptStatus(script.bytes)) {
-    case BootScriptStatus::Active:
-        SetLabelText(lblinfo3, LockCanRun() ? StatusActive : StatusDamaged);
-        SelectOption(true); // so that Apply mends a damaged lock
-        break;
-    case BootScriptStatus::NotActive:
-        SetStatus(false);
-        SelectOption(false);
-        break;
-    case BootScriptStatus::NoLines:
-        break;
-    }
+    ShowStatus(JudgeLockStatus(scan));
 }
 
 void frmHome::OnApply() {
@@ -224,11 +212,10 @@ void frmHome::Apply() {
             Outcome outcome;
             {
                 const ScopedFlag changing(m_changingFiles);
-                outcome = InstallLock(request.password, m_app.Folder(), Wait, keys,
-                                      WindowsRunsBootScript(WindowsVersion()));
+                outcome = InstallLock(request.password, m_app.Folder(), Wait, keys);
             }
             request.password.wipe();
-            FinishApply(outcome.Succeeded(), outcome.Message(), true);
+            FinishApply(outcome, true);
         }
     } else if (::SendMessageA(Opt2, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         Outcome outcome;
@@ -236,7 +223,7 @@ void frmHome::Apply() {
             const ScopedFlag changing(m_changingFiles);
             outcome = RemoveLock(Wait);
         }
-        FinishApply(outcome.Succeeded(), outcome.Message(), false);
+        FinishApply(outcome, false);
     }
 }
 
@@ -256,15 +243,19 @@ StartupKeysChoice frmHome::ChooseStartupKeys(const std::string& password) {
                                                            : StartupKeysChoice::LeaveAlone;
 }
 
-void frmHome::FinishApply(bool succeeded, const std::string& failures, bool installed) {
-    if (succeeded) {
-        ShowMessage(m_hwnd, Messages::SettingsSaved);
+void frmHome::FinishApply(const Outcome& outcome, bool installed) {
+    if (outcome.Succeeded()) {
+        // The notes, if any, follow "Settings saved, thank you." in the same box.
+        if (outcome.Notes().empty())
+            ShowMessage(m_hwnd, Messages::SettingsSaved);
+        else
+            ShowMessage(m_hwnd, Messages::SettingsSaved, outcome.Message());
         if (installed)
             DeleteEarlierVersionFile();
         m_app.EndProgram();
         return;
     }
-    ShowMessage(m_hwnd, Messages::SettingsNotSaved, failures);
+    ShowMessage(m_hwnd, Messages::SettingsNotSaved, outcome.Message());
     // Show what is really on disk now.
     RunActivationSteps();
 }

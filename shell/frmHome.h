@@ -5,6 +5,7 @@
 #pragma once
 
 #include "lockconfig/LockActions.h"
+#include "lockconfig/LockStatus.h"
 #include "shell/Form.h"
 
 #include <string>
@@ -29,13 +30,13 @@ protected:
 private:
     void CreateControls();
     void RunActivationSteps();
-    void SetStatus(bool active);
+    void ShowStatus(const LockStatusShown& shown);
     void SelectOption(bool yes);
     void OnApply();
     void Apply();
     // Asks about the start-up keys, or says why it does not; what the installation does.
     StartupKeysChoice ChooseStartupKeys(const std::string& password);
-    void FinishApply(bool succeeded, const std::string& failures, bool installed);
+    void FinishApply(const Outcome& outcome, bool installed);
     void OnAbout();
     void OnClose();
     void DrawApplyButton(const DRAWITEMSTRUCT& item) const;

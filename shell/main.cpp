@@ -2,8 +2,7 @@
  * Entry point of quillgate.exe. The program takes no arguments and keeps no settings.
  */
 #include "lockconfig/Messages.h"
-#include "lockconfig/SafeFiles.h"
-#include "lockconfig/StartupKeySteps.h"
+#include "lockconfig/FileSwap.h"
 #include "shell/Application.h"
 
 #include <windows.h>
@@ -18,10 +17,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         qg::ShowMessage(nullptr, qg::Messages::AlreadyRunning);
         return 0;
     }
-    // Before anything reads the boot script: an interrupted rewrite leaves a backup to put back.
-    qg::RecoverBootScript();
-    // The same for CONFIG.SYS and MSDOS.SYS, which the strong lock changes the same way.
-    qg::RecoverStartupKeyFiles();
+    // Before anything reads the boot script, CONFIG.SYS or MSDOS.SYS: an interrupted swap
+    // leaves a backup to put back.
+    qg::RecoverSwappedFiles();
     qg::Application app(qg::ApplicationFolder());
     return app.Run();
 }

@@ -4,7 +4,7 @@
 #include "tests/driver/Driver.h"
 
 #include "lockconfig/BootFiles.h"
-#include "lockconfig/StartupKeySteps.h"
+#include "lockconfig/FileSwap.h"
 
 #include <cstdio>
 #include <cstring>
@@ -131,10 +131,14 @@ void RemovePath(const std::string& path) {
 }
 
 void CleanDriveC() {
-    for (const char* path : {qg::BootScriptPath, qg::BootFolderPath, qg::ScratchFilePath,
-                             qg::BootScriptBackupPath, qg::ConfigSysPath, qg::ConfigSysScratchPath,
-                             qg::ConfigSysBackupPath, qg::MsdosSysPath, qg::MsdosSysScratchPath,
-                             qg::MsdosSysBackupPath, "c:\\io.sys", "c:\\kernel.sys"})
+    for (const qg::SwappedFile* file : qg::SwappedFiles) {
+        for (const char* path : {file->path, file->scratch, file->backup})
+            RemovePath(path);
+        // Scratch files of others that a swap moved out of its way.
+        for (int n = 1; n <= 3; ++n)
+            RemovePath(qg::NameBeside(file->scratch, n));
+    }
+    for (const char* path : {qg::BootFolderPath, "c:\\io.sys", "c:\\kernel.sys"})
         RemovePath(path);
 }
 

@@ -1,21 +1,30 @@
 /*
- * Crash safety: the program is killed at moments spread over an installation and a removal,
- * pauses included, then started again. Drive C: must hold the old or the new boot script whole,
- * and each boot-folder file absent, old or new, never a mix. Over a change of password, the
- * password that the boot prompt reads is the old or the new one at every kill, never missing.
- * QG_CRASH_RUNS sets the number of kills of each action (20 by default), QG_CRASH_SEED the
- * jitter of the moments (tests/crash.sh), QG_CRASH_PART the share of them that one run makes.
+ * Crash safety: an installation and a removal are killed at moments spread over them, pauses
+ * included, and each state left is looked at once the start-up recovery has run. Drive C: must
+ * hold the old or the new boot script whole, each boot-folder file absent, old or new, never a
+ * mix; the boot script and CONFIG.SYS never name a qg.exe that is not there, nor one without a
+ * password (the lock is absent or asks); over a change of password, the password that the boot
+ * prompt reads is the old or the new one at every kill, never missing.
+ * Most kills hit qgsteps, which runs the same steps with the same pauses without a window; one
+ * per action hits the program itself, through its windows. QG_CRASH_RUNS sets the number of
+ * windowless kills of each action (20 by default), QG_CRASH_SEED the jitter of the moments
+ * (tests/crash.sh).
  */
 #include "tests/e2e/E2eCommon.h"
 
-#include "lockconfig/StartupKeySteps.h"
+#include "lockconfig/BootScript.h"
+#include "lockconfig/FileSwap.h"
 #include "lockconfig/StartupKeyEdits.h"
+#include "lockconfig/StartupKeySteps.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <vector>
+
+#ifndef QG_STEPS_EXE
+#error QG_STEPS_EXE must name the windowless steps program
+#endif
 
 using namespace e2e;
 
@@ -32,27 +41,14 @@ unsigned CrashSeed() {
     return seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 1u;
 }
 
-// QG_CRASH_PART=K/N runs only every N-th kill from the K-th on, so that N entries of the test
-// list share one action's kills and run side by side; all of them by default.
-std::pair<int, int> CrashPart() {
-    int k = 1, n = 1;
-    const char* part = std::getenv("QG_CRASH_PART");
-    if (part && std::sscanf(part, "%d/%d", &k, &n) == 2 && n >= 1 && k >= 1 && k <= n)
-        return {k, n};
-    return {1, 1};
-}
-
-// Kill moments spread evenly over the span, each moved by a jitter within its own slot; of
-// them, this part's share.
+// Kill moments spread evenly over the span, each moved by a jitter within its own slot.
 std::vector<double> KillMoments(double span, int runs, unsigned seed) {
-    const std::pair<int, int> part = CrashPart();
     std::vector<double> moments;
     unsigned state = seed * 2654435761u + 1u;
     for (int i = 0; i < runs; ++i) {
         state = state * 1664525u + 1013904223u;
         const double jitter = (state >> 8) / double(1u << 24);
-        if (i % part.second == part.first - 1)
-            moments.push_back(span * (i + jitter) / runs);
+        moments.push_back(span * (i + jitter) / runs);
     }
     return moments;
 }
@@ -87,22 +83,39 @@ FileState PromptPassword() {
     return file.present ? file : ReadState(qg::PasswordNewPath);
 }
 
+// qgsteps with these arguments; its application folder is the build's, with qg.exe and rb.com.
+std::string StepsCommand(const std::string& arguments) {
+    return "\"" + HostPath(QG_STEPS_EXE) + "\" " + arguments;
+}
+
+// Runs qgsteps to its end; false when it did not end in time or failed.
+bool RunSteps(const std::string& arguments, double* seconds = nullptr) {
+    Process steps(StepsCommand(arguments));
+    const DWORD started = ::GetTickCount();
+    DWORD code = 1;
+    const bool ended = steps.WaitExit(Patience, &code);
+    if (seconds)
+        *seconds = (::GetTickCount() - started) / 1000.0;
+    return ended && code == 0;
+}
+
 struct CrashCase {
     const char* name;
-    std::function<void()> layOut;                  // the state before the action
-    std::function<bool(App&, HWND)> start;         // starts the action; the clock runs from here
-    std::function<void(const App&)> checkDone;     // the state after the uncut action
-    std::vector<const char*> files;                // each absent, old or new, never a mix
-    bool passwordKept;                             // the prompt's password never missing
-    std::vector<const char*> kept = {};            // each old or new, never absent
+    std::function<void()> layOut;              // the state before the action
+    std::string steps;                         // the action's qgsteps arguments
+    std::function<bool(App&, HWND)> start;     // the same action through the windows
+    std::function<void()> checkDone;           // the state after the uncut action
+    std::vector<const char*> files;            // each absent, old or new, never a mix
+    bool passwordKept;                         // the prompt's password never missing
+    std::vector<const char*> kept = {};        // each old or new, never absent
 };
 
 // Runs the action once uncut to measure it and to see the new state, then kills it at each
-// moment and starts the program again.
+// moment and runs the start-up recovery.
 void RunCrashes(const CrashCase& c) {
     const std::vector<std::string> paths(c.files.begin(), c.files.end());
     auto snapshot = [&] {
-        std::vector<FileState> states{ReadState("c:\\autoexec.bat")};
+        std::vector<FileState> states{ReadState(qg::BootScriptPath)};
         for (const std::string& path : paths)
             states.push_back(ReadState(path));
         for (const char* path : c.kept)
@@ -113,42 +126,14 @@ void RunCrashes(const CrashCase& c) {
     c.layOut();
     const std::vector<FileState> before = snapshot();
     double duration = 0;
-    {
-        App app;
-        HWND home = OpenHome(app);
-        ASSERT_NE(home, nullptr);
-        ASSERT_TRUE(c.start(app, home));
-        const DWORD started = ::GetTickCount();
-        HWND saved = app.WaitMessageBox();
-        duration = (::GetTickCount() - started) / 1000.0;
-        ASSERT_NE(saved, nullptr);
-        ASSERT_EQ(ReadMessageBox(saved).text, Saved);
-        PressOk(saved);
-        ASSERT_TRUE(app.WaitExit(Patience));
-        c.checkDone(app);
-    }
+    ASSERT_TRUE(RunSteps(c.steps, &duration)) << c.name;
+    c.checkDone();
     const std::vector<FileState> after = snapshot();
     ASSERT_TRUE(after[0].present);
 
-    const unsigned seed = CrashSeed();
-    // A little past the end, so that the last kills find the action done.
-    const std::vector<double> moments = KillMoments(duration * 1.1 + 0.3, CrashRuns(), seed);
     int seen[3] = {0, 0, 0}; // old state, new state, some files old and some new
-    for (double moment : moments) {
-        CleanDriveC();
-        c.layOut();
-        {
-            App app;
-            HWND home = OpenHome(app);
-            ASSERT_NE(home, nullptr) << moment;
-            ASSERT_TRUE(c.start(app, home)) << moment;
-            Sleep(moment);
-            app.Kill();
-        }
-        App again; // the boot script is put right before the splash shows
-        ASSERT_NE(again.WaitWindow(""), nullptr) << moment;
+    auto check = [&](const std::string& when) {
         const std::vector<FileState> now = snapshot();
-        const std::string when = std::string(c.name) + " killed after " + std::to_string(moment) + " s";
         EXPECT_TRUE(now[0].present) << when;
         EXPECT_TRUE(now[0] == before[0] || now[0] == after[0])
             << when << ": the boot script holds " << now[0].bytes.size() << " bytes";
@@ -171,11 +156,35 @@ void RunCrashes(const CrashCase& c) {
                 << (password.present ? std::to_string(password.bytes.size()) + " bytes"
                                      : std::string("no password"));
         }
-        for (const char* leftover : {"c:\\autotemp", "c:\\autoexec.qgb", qg::ConfigSysScratchPath,
-                                     qg::ConfigSysBackupPath, qg::MsdosSysScratchPath,
-                                     qg::MsdosSysBackupPath})
-            EXPECT_FALSE(PathPresent(leftover)) << when << ": " << leftover;
+        // A line that starts the prompt finds it and its password: the lock asks or is absent.
+        const FileState config = ReadState(qg::ConfigSysPath);
+        const bool named = qg::ScanBootScriptStatus(now[0].bytes) == qg::BootScriptStatus::Active ||
+                           (config.present && qg::HoldsInstallLine(config.bytes));
+        if (named) {
+            EXPECT_TRUE(PathPresent(qg::BootProgramTarget))
+                << when << ": a line names " << qg::BootProgramTarget << ", which is not there";
+            EXPECT_TRUE(password.present) << when << ": a line starts a prompt without a password";
+        }
+        for (const qg::SwappedFile* file : qg::SwappedFiles) {
+            for (const char* leftover : {file->scratch, file->backup})
+                EXPECT_FALSE(PathPresent(leftover)) << when << ": " << leftover;
+        }
         ++seen[now == before ? 0 : now == after ? 1 : 2];
+    };
+
+    const unsigned seed = CrashSeed();
+    // A little past the end, so that the last kills find the action done.
+    const std::vector<double> moments = KillMoments(duration * 1.1 + 0.3, CrashRuns(), seed);
+    for (double moment : moments) {
+        CleanDriveC();
+        c.layOut();
+        {
+            Process steps(StepsCommand(c.steps));
+            Sleep(moment);
+            steps.Kill();
+        }
+        ASSERT_TRUE(RunSteps("recover")) << moment;
+        check(std::string(c.name) + " killed after " + std::to_string(moment) + " s");
     }
     std::cout << c.name << ": measured " << duration << " s, seed " << seed << ", "
               << moments.size() << " kills: " << seen[0] << " old, " << seen[1] << " new, "
@@ -183,52 +192,34 @@ void RunCrashes(const CrashCase& c) {
     // Moments that all miss the action would test nothing.
     EXPECT_GT(seen[0] + seen[2], 0);
     EXPECT_GT(seen[1] + seen[2], 0);
+
+    // Once through the windows, killed about halfway through the action's steps; the
+    // program's next start puts things right before the splash shows.
+    CleanDriveC();
+    c.layOut();
+    {
+        App app;
+        HWND home = OpenHome(app);
+        ASSERT_NE(home, nullptr);
+        ASSERT_TRUE(c.start(app, home));
+        Sleep(duration / 2);
+        app.Kill();
+    }
+    App again;
+    ASSERT_NE(again.WaitWindow(""), nullptr);
+    check(std::string(c.name) + " killed through the windows after " +
+          std::to_string(duration / 2) + " s");
 }
 
-} // namespace
-
-class E2eCrash : public E2e {};
-
-TEST_F(E2eCrash, KilledInstallationLeavesWholeFiles) {
-    // A change of password over an installed lock whose line was taken out by hand: every step
-    // of the installation runs, the pause before the new password file included.
-    RunCrashes({"installation",
-                [] {
-                    LayOutInstalledFolder("OldPassword123");
-                    WriteFileBytes("c:\\autoexec.bat", LongBootScript());
-                },
-                [](App& app, HWND home) { return ApplyYes(app, home, "New1"); },
-                [](const App& app) {
-                    EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), LongBootScript() + Line + "\r\n");
-                    ExpectBootFolderFilled(app, "New1");
-                },
-                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
-                true});
+// The boot folder holds what a complete installation of this password writes, the programs
+// copied from the build's folder.
+void ExpectInstalled(const std::string& password) {
+    EXPECT_EQ(ReadFileBytes(qg::PasswordFilePath), qg::ScramblePassword(password));
+    for (const char* name : {"\\qg.exe", "\\rb.com"})
+        EXPECT_EQ(ReadFileBytes(std::string(qg::BootFolderPathLower) + name),
+                  ReadFileBytes(BinFolder() + name))
+            << name;
 }
-
-TEST_F(E2eCrash, KilledRemovalLeavesWholeFiles) {
-    const std::string script = LongBootScript();
-    const std::size_t end = script.size() - 5; // before "win"
-    const std::string installed = script.substr(0, end) + Line + "\r\n" + script.substr(end);
-    const std::string removed = script.substr(0, end) + "\r\n" + script.substr(end);
-    RunCrashes({"removal",
-                [installed] {
-                    LayOutInstalledFolder("OldPassword123");
-                    WriteFileBytes("c:\\autoexec.bat", installed);
-                },
-                [](App&, HWND home) {
-                    ApplyNo(home);
-                    return true;
-                },
-                [removed](const App&) {
-                    EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), removed);
-                    EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
-                },
-                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
-                false});
-}
-
-namespace {
 
 // CONFIG.SYS and MSDOS.SYS of a Windows 98 drive, long enough that writing them takes a moment.
 std::string LongConfigSys() {
@@ -252,25 +243,69 @@ void LayOutWindows98Drive(const std::string& config, const std::string& msdos) {
     ::SetFileAttributesA(qg::MsdosSysPath, HiddenSystemReadOnly);
 }
 
+const std::vector<const char*> BootFolderFiles = {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe",
+                                                  "c:\\qg_data\\rb.com"};
+
+bool Remove(App&, HWND home) {
+    ApplyNo(home);
+    return true;
+}
+
 } // namespace
 
-TEST_F(E2eCrash, KilledStrongInstallationLeavesWholeFiles) {
+class E2eCrash : public E2e {};
+
+TEST_F(E2eCrash, KilledInstallationLeavesWholeFiles) {
+    // A change of password over an installed lock whose line was taken out by hand: every step
+    // of the installation runs, the pause before the new password file included.
+    RunCrashes({"installation",
+                [] {
+                    LayOutInstalledFolder("OldPassword123");
+                    WriteFileBytes(qg::BootScriptPath, LongBootScript());
+                },
+                "install New1 " + BinFolder(),
+                [](App& app, HWND home) { return ApplyYes(app, home, "New1"); },
+                [] {
+                    EXPECT_EQ(ReadFileBytes(qg::BootScriptPath), LongBootScript() + Line + "\r\n");
+                    ExpectInstalled("New1");
+                },
+                BootFolderFiles, true});
+}
+
+TEST_F(E2eCrash, KilledRemovalLeavesWholeFiles) {
+    const std::string script = LongBootScript();
+    const std::size_t end = script.size() - 5; // before "win"
+    const std::string installed = script.substr(0, end) + Line + "\r\n" + script.substr(end);
+    const std::string removed = script.substr(0, end) + "\r\n" + script.substr(end);
+    RunCrashes({"removal",
+                [installed] {
+                    LayOutInstalledFolder("OldPassword123");
+                    WriteFileBytes(qg::BootScriptPath, installed);
+                },
+                "remove", Remove,
+                [removed] {
+                    EXPECT_EQ(ReadFileBytes(qg::BootScriptPath), removed);
+                    EXPECT_FALSE(PathPresent(qg::BootFolderPath));
+                },
+                BootFolderFiles, false});
+}
+
+TEST_F(E2eCrash, KilledStrongFirstInstallationLeavesNoLineWithoutItsPrompt) {
+    // A new user's first installation with the keys closed, on a Windows 98 drive.
     const std::string config = LongConfigSys(), msdos = MsdosSys98();
-    RunCrashes({"strong installation",
+    RunCrashes({"first strong installation",
                 [&] {
-                    WriteFileBytes("c:\\autoexec.bat", LongBootScript());
+                    WriteFileBytes(qg::BootScriptPath, LongBootScript());
                     LayOutWindows98Drive(config, msdos);
                 },
+                "install New1 " + BinFolder() + " close",
                 [](App& app, HWND home) { return ApplyYes(app, home, "New1", true); },
-                [&](const App& app) {
-                    ExpectBootFolderFilled(app, "New1");
-                    EXPECT_EQ(ReadFileBytes(qg::ConfigSysPath),
-                              config + QG_INSTALL_LINE "\r\n");
+                [&] {
+                    ExpectInstalled("New1");
+                    EXPECT_EQ(ReadFileBytes(qg::ConfigSysPath), config + QG_INSTALL_LINE "\r\n");
                     EXPECT_NE(ReadFileBytes(qg::MsdosSysPath), msdos);
                 },
-                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
-                false,
-                {qg::ConfigSysPath, qg::MsdosSysPath}});
+                BootFolderFiles, false, {qg::ConfigSysPath, qg::MsdosSysPath}});
 }
 
 TEST_F(E2eCrash, KilledStrongRemovalLeavesWholeFiles) {
@@ -281,25 +316,20 @@ TEST_F(E2eCrash, KilledStrongRemovalLeavesWholeFiles) {
     RunCrashes({"strong removal",
                 [&] {
                     LayOutInstalledFolder("OldPassword123");
-                    WriteFileBytes("c:\\autoexec.bat", LongBootScript() + Line + "\r\n");
+                    WriteFileBytes(qg::BootScriptPath, LongBootScript() + Line + "\r\n");
                     LayOutWindows98Drive(closedConfig, closedMsdos);
                     WriteFileBytes(qg::ConfigSysRecordPath,
                                    qg::FormatRecord({true, 0, false, config}));
                     WriteFileBytes(qg::MsdosSysRecordPath,
                                    qg::FormatRecord({true, HiddenSystemReadOnly, false, msdos}));
                 },
-                [](App&, HWND home) {
-                    ApplyNo(home);
-                    return true;
-                },
-                [&](const App&) {
+                "remove", Remove,
+                [&] {
                     EXPECT_EQ(ReadFileBytes(qg::ConfigSysPath), config);
                     EXPECT_EQ(ReadFileBytes(qg::MsdosSysPath), msdos);
                     EXPECT_EQ(::GetFileAttributesA(qg::MsdosSysPath) & HiddenSystemReadOnly,
                               HiddenSystemReadOnly);
-                    EXPECT_FALSE(PathPresent("c:\\Qg_Data"));
+                    EXPECT_FALSE(PathPresent(qg::BootFolderPath));
                 },
-                {"c:\\qg_data\\vhod.dll", "c:\\qg_data\\qg.exe", "c:\\qg_data\\rb.com"},
-                false,
-                {qg::ConfigSysPath, qg::MsdosSysPath}});
+                BootFolderFiles, false, {qg::ConfigSysPath, qg::MsdosSysPath}});
 }

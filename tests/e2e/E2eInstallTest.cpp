@@ -4,6 +4,8 @@
  */
 #include "tests/e2e/E2eCommon.h"
 
+#include "lockconfig/FileSwap.h"
+
 using namespace e2e;
 
 class E2eInstall : public E2e {};
@@ -274,7 +276,7 @@ TEST_F(E2eInstall, StatusSaysWhetherTheLockCanRun) {
     // installation that cannot copy qg.exe takes it out again, and a line without qg.exe shows
     // as damaged, with "Yes" selected so that Apply mends it.
     const std::string script = "@echo off\r\n", on = script + Line + "\r\n";
-    enum class Lay { FileInTheWay, Nothing, InstalledWithoutQg };
+    enum class Lay { FileInTheWay, Nothing, InstalledWithoutQg, StrongWithoutQg };
     const struct {
         const char* name;
         const std::string before;
@@ -288,19 +290,24 @@ TEST_F(E2eInstall, StatusSaysWhetherTheLockCanRun) {
          NotSaved + qg::BootFolderIsAFile + "\r\n\r\n" + qg::LockNotSwitchedOn, script},
         {"first installation without qg.exe", script, Lay::Nothing, true, "Not Active",
          NotSaved + "c:\\qg_data\\qg.exe could not be copied from c:\\qgtest\\app\\qg.exe "
-                    "because another program is using it.\r\n\r\n" + qg::LineTakenOutAgain,
+                    "because another program is using it.\r\n\r\n" + qg::LineNotAdded,
          script},
         {"line without qg.exe", on, Lay::InstalledWithoutQg, false, "Quillgate is damaged.", "",
          on},
+        // CONFIG.SYS's line starts the prompt too: without qg.exe the PC boots unlocked.
+        {"strong lock without qg.exe", script, Lay::StrongWithoutQg, false,
+         "Quillgate is damaged.", "", on},
     };
     for (const auto& c : cases) {
         WriteFileBytes("c:\\autoexec.bat", c.before);
         if (c.lay == Lay::FileInTheWay)
             WriteFileBytes("c:\\Qg_Data", "not a folder");
-        if (c.lay == Lay::InstalledWithoutQg) {
+        if (c.lay == Lay::InstalledWithoutQg || c.lay == Lay::StrongWithoutQg) {
             LayOutInstalledFolder("OldPass9");
             ::DeleteFileA("c:\\Qg_Data\\qg.exe");
         }
+        if (c.lay == Lay::StrongWithoutQg)
+            WriteFileBytes(qg::ConfigSysPath, QG_INSTALL_LINE "\r\n");
         App app;
         HWND home = OpenHome(app);
         ASSERT_NE(home, nullptr) << c.name;
@@ -317,7 +324,8 @@ TEST_F(E2eInstall, StatusSaysWhetherTheLockCanRun) {
             Click(Child(home, "&Apply"));
             ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "NewPass1")) << c.name;
             ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "NewPass1")) << c.name;
-            EXPECT_TRUE(AnswerKeysQuestion(app, false)) << c.name;
+            // Closed keys stay closed without a question.
+            EXPECT_EQ(AnswerKeysQuestion(app, false), c.lay != Lay::StrongWithoutQg) << c.name;
             ExpectMessage(app, qg::Messages::SettingsSaved);
             EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             ExpectBootFolderFilled(app, "NewPass1");

@@ -6,6 +6,7 @@
  */
 #include "tests/e2e/E2eCommon.h"
 
+#include "lockconfig/FileSwap.h"
 #include "lockconfig/StartupKeySteps.h"
 
 using namespace e2e;
@@ -176,8 +177,8 @@ TEST_F(E2eStrong, QuestionAnsweredThenPasswordChangedThenRemoved) {
             << c.name << ": MSDOS.SYS after removal " << Describe(Look(qg::MsdosSysPath));
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), c.yes ? script : script + "\r\n") << c.name;
         EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;
-        for (const char* leftover : {qg::ConfigSysScratchPath, qg::ConfigSysBackupPath,
-                                     qg::MsdosSysScratchPath, qg::MsdosSysBackupPath})
+        for (const char* leftover : {qg::ConfigSysFile.scratch, qg::ConfigSysFile.backup,
+                                     qg::MsdosSysFile.scratch, qg::MsdosSysFile.backup})
             EXPECT_FALSE(PathPresent(leftover)) << c.name << ": " << leftover;
         CleanDriveC();
     }

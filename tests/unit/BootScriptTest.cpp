@@ -1,8 +1,9 @@
 /*
- * Boot-script text handling: the status scan, adding the line and taking it out; which Windows
- * runs it; and what recovery makes of what a cut-short swap left.
+ * Boot-script text handling: the status scan and the status it gives, adding the line and
+ * taking it out; which Windows runs it; and what recovery makes of what a cut-short swap left.
  */
 #include "lockconfig/BootScript.h"
+#include "lockconfig/LockStatus.h"
 #include "lockconfig/SwapRecovery.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,49 @@ TEST(BootScript, StatusScanTable) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(qg::ScanBootScriptStatus(c.text), c.status) << c.text;
+}
+
+TEST(BootScript, StatusFromWhatTheScanFound) {
+    using Script = qg::LockScan::BootScript;
+    using Status = qg::LockStatusShown::Status;
+    using Option = qg::LockStatusShown::Option;
+    struct Case {
+        const char* name;
+        Script script;
+        bool configLine, folder, program, password;
+        Status status;
+        Option option;
+    };
+    const Case cases[] = {
+        {"nothing", Script::Absent, false, false, false, false, Status::NotActive, Option::Unchanged},
+        {"empty boot script", Script::NoLines, false, false, false, false, Status::Unchanged,
+         Option::Unchanged},
+        {"unreadable boot script", Script::Unreadable, false, true, true, true, Status::Unchanged,
+         Option::Unchanged},
+        {"other lines", Script::OtherLines, false, false, false, false, Status::NotActive, Option::No},
+        {"other lines, a folder left", Script::OtherLines, false, true, true, true,
+         Status::NotActive, Option::No},
+        {"line, lock whole", Script::Line, false, true, true, true, Status::Active, Option::Yes},
+        {"line without qg.exe", Script::Line, false, true, false, true, Status::Damaged, Option::Yes},
+        {"line without a password", Script::Line, false, true, true, false, Status::Damaged,
+         Option::Yes},
+        {"line without the folder", Script::Line, false, false, false, false, Status::Damaged,
+         Option::Yes},
+        {"strong lock, whole", Script::Line, true, true, true, true, Status::Active, Option::Yes},
+        {"strong lock without qg.exe", Script::Line, true, true, false, true, Status::Damaged,
+         Option::Yes},
+        {"CONFIG.SYS line alone, lock whole", Script::OtherLines, true, true, true, true,
+         Status::Active, Option::Yes},
+        {"CONFIG.SYS line alone without qg.exe", Script::Absent, true, true, false, true,
+         Status::Damaged, Option::Yes},
+        {"CONFIG.SYS line, boot script unreadable", Script::Unreadable, true, true, true, true,
+         Status::Active, Option::Yes},
+    };
+    for (const Case& c : cases) {
+        const qg::LockStatusShown shown = qg::JudgeLockStatus(
+            {c.script, c.configLine, c.folder, c.program, c.password});
+        EXPECT_TRUE(shown == (qg::LockStatusShown{c.status, c.option})) << c.name;
+    }
 }
 
 TEST(BootScript, AddLineTable) {

@@ -5,9 +5,12 @@
  * These use the real boot-script paths, as the end-to-end tests do, and clear them afterwards.
  */
 #include "lockconfig/BootFiles.h"
+#include "lockconfig/FileSwap.h"
 #include "lockconfig/LockActions.h"
 #include "lockconfig/Password.h"
 #include "lockconfig/SafeFiles.h"
+#include "lockconfig/StartupKeyEdits.h"
+#include "lockconfig/StartupKeySteps.h"
 #include "support/FileUtil.h"
 
 #include <gtest/gtest.h>
@@ -41,13 +44,19 @@ protected:
     void SetUp() override { Clear(); ::CreateDirectoryA(Folder.c_str(), nullptr); }
     void TearDown() override { Clear(); }
     static void Clear() {
+        for (const qg::SwappedFile* file : qg::SwappedFiles) {
+            for (const char* path : {file->path, file->scratch, file->backup})
+                qg::DiscardFile(path);
+            ::RemoveDirectoryA(file->path);
+        }
         for (const std::string& path :
-             {std::string(qg::BootScriptPath), std::string(qg::ScratchFilePath),
-              std::string(qg::BootScriptBackupPath), Folder + "\\target", Folder + "\\temp",
+             {Folder + "\\target", Folder + "\\temp",
               Folder + "\\source", Folder + "\\rb.com", Folder + "\\qg.exe",
               std::string(qg::PasswordFilePath), std::string(qg::PasswordNewPath),
               std::string(qg::PasswordTempPath), std::string(qg::BootProgramTarget),
               std::string(qg::RebootProgramTarget)})
+            qg::DiscardFile(path);
+        for (const char* path : {qg::ConfigSysRecordPath, qg::MsdosSysRecordPath, "c:\\kernel.sys"})
             qg::DiscardFile(path);
         ::RemoveDirectoryA(qg::BootFolderPath);
         ::RemoveDirectoryA(Folder.c_str());
@@ -56,123 +65,187 @@ protected:
 
 } // namespace
 
+// Each row of the swap and recovery tables runs for every swapped file.
+const qg::SwappedFile* const Files[] = {&qg::BootScriptFile, &qg::ConfigSysFile,
+                                        &qg::MsdosSysFile};
+
+bool ByText(const qg::SwappedFile& file) {
+    return file.scratchOwner == qg::SwappedFile::ScratchOwner::ByText;
+}
+
 TEST_F(SafeFiles, RecoveryAfterACutShortSwap) {
+    struct Expect {
+        const char* file;   // the file afterwards
+        const char* backup; // the backup afterwards
+        bool settled;       // nothing holds the next change back
+        bool scratchKept;   // not the swap's: never deleted or run
+    };
     struct Case {
         const char* name;
-        const char *script, *backup, *scratch; // nullptr: absent
-        const char* expected;                  // the boot script afterwards
-        const char* backupAfter;               // the backup afterwards
-        bool settled;                          // nothing holds the next change back
-        bool scratchKept = false;              // not the swap's: never deleted or run
+        const char *file, *backup, *scratch; // nullptr: absent
+        Expect byText;                       // c:\autotemp, whose text says whose it is
+        Expect byName;                       // a scratch file of our own name is ours
     };
     const Case cases[] = {
         {"cut after the old one moved aside", nullptr, "old\r\n", "old\r\nc:\\Qg_Data\\qg.exe\r\n",
-         "old\r\n", "<absent>", true},
+         {"old\r\n", "<absent>", true, false}, {"old\r\n", "<absent>", true, false}},
         {"cut after the new one moved in", "old\r\nc:\\Qg_Data\\qg.exe\r\n", "old\r\n", nullptr,
-         "old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
-        {"cut while the new text was written", "old\r\n", nullptr, "old\r\nc:\\Qg", "old\r\n",
-         "<absent>", true},
-        {"nothing cut short", "old\r\n", nullptr, nullptr, "old\r\n", "<absent>", true},
-        {"cut while written, no boot script before", nullptr, nullptr, "c:\\Qg", "<absent>",
-         "<absent>", true},
+         {"old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true, false},
+         {"old\r\nc:\\Qg_Data\\qg.exe\r\n", "<absent>", true, false}},
+        {"cut while the new text was written", "old\r\n", nullptr, "old\r\nc:\\Qg",
+         {"old\r\n", "<absent>", true, false}, {"old\r\n", "<absent>", true, false}},
+        {"nothing cut short", "old\r\n", nullptr, nullptr, {"old\r\n", "<absent>", true, false},
+         {"old\r\n", "<absent>", true, false}},
+        {"cut while written, no file before", nullptr, nullptr, "c:\\Qg",
+         {"<absent>", "<absent>", true, false}, {"<absent>", "<absent>", true, false}},
         {"only the flushed new text kept by a power cut", nullptr, nullptr,
-         "c:\\Qg_Data\\qg.exe\r\n", "c:\\Qg_Data\\qg.exe\r\n", "<absent>", true},
+         "c:\\Qg_Data\\qg.exe\r\n", {"c:\\Qg_Data\\qg.exe\r\n", "<absent>", true, false},
+         {"c:\\Qg_Data\\qg.exe\r\n", "<absent>", true, false}},
         {"an earlier version's copy cut short", "old\r\n", nullptr, "old\r\nwin\r\n",
-         "old\r\nwin\r\n", "<absent>", true},
-        {"another program's scratch file", "old\r\n", nullptr, "path c:\\dos\r\n", "old\r\n",
-         "<absent>", false, true},
-        {"another program's scratch file, no boot script", nullptr, nullptr, "path c:\\dos\r\n",
-         "<absent>", "<absent>", false, true},
-        {"a backup unlike the boot script", "other\r\n", "old\r\n", nullptr, "other\r\n",
-         "old\r\n", false},
+         {"old\r\nwin\r\n", "<absent>", true, false}, {"old\r\n", "<absent>", true, false}},
+        {"another program's scratch file", "old\r\n", nullptr, "path c:\\dos\r\n",
+         {"old\r\n", "<absent>", false, true}, {"old\r\n", "<absent>", true, false}},
+        {"another program's scratch file, no file", nullptr, nullptr, "path c:\\dos\r\n",
+         {"<absent>", "<absent>", false, true},
+         {"path c:\\dos\r\n", "<absent>", true, false}},
+        {"a backup unlike the file", "other\r\n", "old\r\n", nullptr,
+         {"other\r\n", "old\r\n", false, false}, {"other\r\n", "<absent>", true, false}},
     };
-    for (const Case& c : cases) {
-        Clear();
-        if (c.script)
-            Put(qg::BootScriptPath, c.script);
-        if (c.backup)
-            Put(qg::BootScriptBackupPath, c.backup, FILE_ATTRIBUTE_HIDDEN);
-        if (c.scratch)
-            Put(qg::ScratchFilePath, c.scratch, FILE_ATTRIBUTE_READONLY);
-        EXPECT_EQ(qg::RecoverBootScript().empty(), c.settled) << c.name;
-        EXPECT_EQ(Bytes(qg::BootScriptPath), c.expected) << c.name;
-        EXPECT_EQ(Bytes(qg::BootScriptBackupPath), c.backupAfter) << c.name;
-        EXPECT_EQ(Bytes(qg::ScratchFilePath), c.scratchKept ? c.scratch : "<absent>") << c.name;
+    // The backup read-only as MSDOS.SYS always is, and the scratch file read-only: the
+    // recovery moves and deletes them as the swap does.
+    const DWORD readOnly = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    for (const qg::SwappedFile* file : Files) {
+        for (const Case& c : cases) {
+            const std::string name = std::string(file->path) + ", " + c.name;
+            const Expect& expect = ByText(*file) ? c.byText : c.byName;
+            Clear();
+            if (c.file)
+                Put(file->path, c.file);
+            if (c.backup)
+                Put(file->backup, c.backup, readOnly);
+            if (c.scratch)
+                Put(file->scratch, c.scratch, FILE_ATTRIBUTE_READONLY);
+            EXPECT_EQ(qg::RecoverSwap(*file).empty(), expect.settled) << name;
+            EXPECT_EQ(Bytes(file->path), expect.file) << name;
+            EXPECT_EQ(Bytes(file->backup), expect.backup) << name;
+            EXPECT_EQ(Bytes(file->scratch), expect.scratchKept ? c.scratch : "<absent>") << name;
+            if (c.backup && !c.file && std::string(expect.file) == c.backup) {
+                EXPECT_EQ(qg::PathAttributes(file->path) & readOnly, readOnly) << name;
+            }
+        }
     }
 }
 
 TEST_F(SafeFiles, FailedRestoreIsReportedAndHoldsChangesBack) {
-    // Something in the boot script's place keeps the backup from going back: the backup stays,
-    // and no change may write a boot script that would take its place.
-    Put(qg::BootScriptBackupPath, "old\r\n");
-    ASSERT_TRUE(::CreateDirectoryA(qg::BootScriptPath, nullptr));
-    const std::string reason = qg::RecoverBootScript();
-    EXPECT_NE(reason.find(qg::BootScriptBackupPath), std::string::npos) << reason;
-    qg::Outcome outcome;
-    EXPECT_FALSE(qg::ReplaceBootScript(qg::ReadBootScript(), "c:\\Qg_Data\\qg.exe\r\n", 0,
-                                       NoPause, outcome));
-    ASSERT_EQ(outcome.Failures().size(), 1u);
-    EXPECT_EQ(outcome.Failures()[0], "c:\\autoexec.bat could not be changed because " + reason + ".");
-    EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "old\r\n");
-    ::RemoveDirectoryA(qg::BootScriptPath);
-    EXPECT_EQ(qg::RecoverBootScript(), "");
-    EXPECT_EQ(Bytes(qg::BootScriptPath), "old\r\n");
-    EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "<absent>");
-}
-
-TEST_F(SafeFiles, SwapKeepsAttributesAndRefusesReadOnly) {
-    struct Case {
-        const char* name;
-        DWORD attributes; // 0: no boot script before
-        bool replaced;
-        const char* failure;
-    };
-    const Case cases[] = {
-        {"plain", FILE_ATTRIBUTE_NORMAL, true, nullptr},
-        {"hidden and system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true, nullptr},
-        {"none before", 0, true, nullptr},
-        {"read-only", FILE_ATTRIBUTE_READONLY, false,
-         "c:\\autoexec.bat could not be changed because it is read-only."},
-    };
-    for (const Case& c : cases) {
+    // Something in the file's place keeps the backup from going back: the backup stays, and no
+    // change may write a file that would take its place.
+    for (const qg::SwappedFile* file : Files) {
         Clear();
-        if (c.attributes) {
-            Put(qg::BootScriptPath, "old\r\n", c.attributes);
-            // A swap of it cut short left its scratch file: that goes.
-            Put(qg::ScratchFilePath, "old\r\nc:\\Qg_", FILE_ATTRIBUTE_READONLY);
-        }
-        const qg::BootScriptOnDisk old = qg::ReadBootScript();
+        Put(file->backup, "old\r\n");
+        ASSERT_TRUE(::CreateDirectoryA(file->path, nullptr)) << file->path;
+        const std::string reason = qg::RecoverSwap(*file);
+        EXPECT_NE(reason.find(file->backup), std::string::npos) << reason;
         qg::Outcome outcome;
-        EXPECT_EQ(qg::ReplaceBootScript(old, "new\r\n", 0, NoPause, outcome), c.replaced) << c.name;
-        EXPECT_EQ(outcome.Succeeded(), c.replaced) << c.name;
-        EXPECT_EQ(Bytes(qg::BootScriptPath), c.replaced ? "new\r\n" : "old\r\n") << c.name;
-        if (c.failure) {
-            ASSERT_EQ(outcome.Failures().size(), 1u) << c.name;
-            EXPECT_EQ(outcome.Failures()[0], c.failure) << c.name;
-        } else {
-            EXPECT_TRUE(outcome.Succeeded()) << c.name;
-            const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
-            EXPECT_EQ(qg::PathAttributes(qg::BootScriptPath) & kept, c.attributes & kept) << c.name;
-            EXPECT_EQ(Bytes(qg::ScratchFilePath), "<absent>") << c.name;
-        }
-        EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "<absent>") << c.name;
-        ::SetFileAttributesA(qg::BootScriptPath, FILE_ATTRIBUTE_NORMAL);
+        EXPECT_FALSE(qg::SwapFile(*file, qg::ReadFileOnDisk(*file), "c:\\Qg_Data\\qg.exe\r\n", 0,
+                                  0, NoPause, outcome));
+        ASSERT_EQ(outcome.Failures().size(), 1u) << file->path;
+        EXPECT_EQ(outcome.Failures()[0],
+                  std::string(file->path) + " could not be changed because " + reason + ".");
+        EXPECT_EQ(Bytes(file->backup), "old\r\n") << file->path;
+        ::RemoveDirectoryA(file->path);
+        EXPECT_EQ(qg::RecoverSwap(*file), "") << file->path;
+        EXPECT_EQ(Bytes(file->path), "old\r\n") << file->path;
+        EXPECT_EQ(Bytes(file->backup), "<absent>") << file->path;
     }
 }
 
-TEST_F(SafeFiles, SwapOfABootScriptInUseLeavesItWhole) {
-    Put(qg::BootScriptPath, "old\r\n");
-    const qg::BootScriptOnDisk old = qg::ReadBootScript();
-    HANDLE held = ::CreateFileA(qg::BootScriptPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    qg::Outcome outcome;
-    qg::ReplaceBootScript(old, "new\r\n", 0, NoPause, outcome);
-    ::CloseHandle(held);
-    EXPECT_FALSE(outcome.Succeeded());
-    EXPECT_EQ(Bytes(qg::BootScriptPath), "old\r\n");
-    EXPECT_EQ(Bytes(qg::ScratchFilePath), "<absent>");
-    EXPECT_EQ(Bytes(qg::BootScriptBackupPath), "<absent>");
+TEST_F(SafeFiles, SwapKeepsAttributesAndMovesLeftoversAside) {
+    const DWORD readOnly = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    struct Case {
+        const char* name;
+        DWORD attributes;    // 0: no file before
+        const char* scratch; // left by an earlier run: nullptr for none
+        bool replaced;       // for the boot script; the system files are always replaced
+        const char* failure; // for the boot script
+        const char* movedAside; // by text only: where the scratch file went
+    };
+    const Case cases[] = {
+        {"plain", FILE_ATTRIBUTE_NORMAL, "old\r\nc:\\Qg_", true, nullptr, nullptr},
+        {"hidden and system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, "old\r\nc:\\Qg_", true,
+         nullptr, nullptr},
+        {"none before", 0, nullptr, true, nullptr, nullptr},
+        {"read-only", readOnly, nullptr, false, " could not be changed because it is read-only.",
+         nullptr},
+        // Another program's file under the scratch name neither blocks the change nor is lost.
+        {"another program's scratch file", FILE_ATTRIBUTE_NORMAL, "path c:\\dos\r\n", true,
+         nullptr, "c:\\autotemp.001"},
+        {"another program's scratch file, no file before", 0, "path c:\\dos\r\n", true, nullptr,
+         "c:\\autotemp.001"},
+    };
+    for (const qg::SwappedFile* file : Files) {
+        for (const Case& c : cases) {
+            const std::string name = std::string(file->path) + ", " + c.name;
+            const bool replaced = ByText(*file) ? c.replaced : true;
+            const char* movedAside = ByText(*file) ? c.movedAside : nullptr;
+            Clear();
+            if (c.attributes)
+                Put(file->path, "old\r\n", c.attributes);
+            if (c.scratch)
+                Put(file->scratch, c.scratch,
+                    c.movedAside ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
+            qg::Outcome outcome;
+            qg::FileOnDisk old;
+            ASSERT_TRUE(qg::ReadSettled(*file, old, outcome)) << name;
+            EXPECT_EQ(qg::SwapFile(*file, old, "new\r\n", old.attributes, 0, NoPause, outcome),
+                      replaced)
+                << name;
+            EXPECT_EQ(outcome.Succeeded(), replaced) << name;
+            EXPECT_EQ(Bytes(file->path), replaced ? "new\r\n" : "old\r\n") << name;
+            if (!replaced) {
+                ASSERT_EQ(outcome.Failures().size(), 1u) << name;
+                EXPECT_EQ(outcome.Failures()[0], file->path + std::string(c.failure)) << name;
+            } else {
+                const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+                EXPECT_EQ(qg::PathAttributes(file->path) & kept, c.attributes & kept) << name;
+                EXPECT_EQ(Bytes(file->scratch), "<absent>") << name;
+            }
+            if (movedAside) {
+                EXPECT_EQ(Bytes(movedAside), c.scratch) << name;
+                EXPECT_EQ(outcome.Notes(),
+                          std::vector<std::string>{std::string(file->scratch) +
+                                                   " was there and Quillgate did not write it: "
+                                                   "it is kept as " + movedAside + "."})
+                    << name;
+                EXPECT_EQ(outcome.Message().find(qg::Messages::SettingsSaved.text), 0u) << name;
+                qg::DiscardFile(movedAside);
+            } else {
+                EXPECT_TRUE(outcome.Notes().empty()) << name;
+            }
+            EXPECT_EQ(Bytes(file->backup), "<absent>") << name;
+            ::SetFileAttributesA(file->path, FILE_ATTRIBUTE_NORMAL);
+        }
+    }
+}
+
+TEST_F(SafeFiles, SwapOfAFileInUseLeavesItWhole) {
+    for (const qg::SwappedFile* file : Files) {
+        Clear();
+        Put(file->path, "old\r\n");
+        const qg::FileOnDisk old = qg::ReadFileOnDisk(*file);
+        HANDLE held = ::CreateFileA(file->path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        qg::Outcome outcome;
+        qg::SwapFile(*file, old, "new\r\n", old.attributes, 0, NoPause, outcome);
+        ::CloseHandle(held);
+        ASSERT_EQ(outcome.Failures().size(), 1u) << file->path;
+        EXPECT_EQ(outcome.Failures()[0], std::string(file->path) +
+                                             " could not be changed because another program is "
+                                             "using it.");
+        EXPECT_EQ(Bytes(file->path), "old\r\n") << file->path;
+        EXPECT_EQ(Bytes(file->scratch), "<absent>") << file->path;
+        EXPECT_EQ(Bytes(file->backup), "<absent>") << file->path;
+    }
 }
 
 TEST_F(SafeFiles, WholeWritesAndCopiesMeetingObstacles) {
@@ -282,16 +355,17 @@ TEST_F(SafeFiles, InstallAndRemoveStepByStep) {
     const Case cases[] = {
         {"install, no boot folder", true, false, off, plain, {},
          on + " | <absent> | <absent> | whole | <absent>", true},
-        // The old password stays until the new one is whole beside it.
+        // The old password stays until the new one is whole beside it; the line comes last.
         {"install over an earlier one", true, true, off, plain,
-         {"1.0: " + on + " | <absent> | <absent> | other | whole"},
+         {"1.0: " + off + " | <absent> | <absent> | other | whole"},
          on + " | <absent> | <absent> | whole | <absent>", true},
         // Without the line, nothing is written.
         {"install, read-only boot script", true, false, off, FILE_ATTRIBUTE_READONLY, {},
          off + " | <absent> | <absent> | <absent> | <absent>", false},
+        // The line goes first, while the prompt it starts can still run.
         {"remove", false, true, on, plain,
-         {"0.5: " + on + " | " + removed + " | <absent> | <absent> | <absent>",
-          "0.5: " + removed + " | <absent> | " + on + " | <absent> | <absent>"},
+         {"0.5: " + on + " | " + removed + " | <absent> | other | <absent>",
+          "0.5: " + removed + " | <absent> | " + on + " | other | <absent>"},
          removed + " | <absent> | <absent> | <absent> | <absent>", true},
         {"remove, no line in the boot script", false, true, off, plain, {},
          off + " | <absent> | <absent> | <absent> | <absent>", true},
@@ -393,36 +467,89 @@ TEST_F(SafeFiles, PasswordReportSaysWhatTheBootPromptAsksFor) {
 }
 
 TEST_F(SafeFiles, SwapKeepsAnotherProgramsEditMadeDuringThePause) {
-    // An editor saves the boot script while the swap pauses: its text stays in place and
-    // nothing of the swap is left behind.
+    // An editor or a set-up program saves the file while the swap pauses: its text stays in
+    // place and nothing of the swap is left behind.
     struct Case {
         const char* name;
-        const char* before; // nullptr: no boot script
+        const char* before; // nullptr: no file
         const char* saved;  // what the other program saves at the first pause
     };
     const Case cases[] = {
         {"edited", "old\r\n", "old\r\nset path=c:\\dos\r\n"},
         {"made", nullptr, "@echo off\r\n"},
     };
+    for (const qg::SwappedFile* file : Files) {
+        for (const Case& c : cases) {
+            const std::string name = std::string(file->path) + ", " + c.name;
+            Clear();
+            if (c.before)
+                Put(file->path, c.before);
+            int pauses = 0;
+            const qg::Pause save = [&](double) {
+                if (pauses++ == 0)
+                    Put(file->path, c.saved);
+            };
+            qg::Outcome outcome;
+            EXPECT_FALSE(
+                qg::SwapFile(*file, qg::ReadFileOnDisk(*file), "new\r\n", 0, 0.5, save, outcome))
+                << name;
+            ASSERT_EQ(outcome.Failures().size(), 1u) << name;
+            EXPECT_EQ(outcome.Failures()[0],
+                      file->path + std::string(" could not be changed because another program "
+                                               "changed it meanwhile, and its change was kept."))
+                << name;
+            EXPECT_EQ(Bytes(file->path) + " | " + Bytes(file->scratch) + " | " +
+                          Bytes(file->backup),
+                      std::string(c.saved) + " | <absent> | <absent>")
+                << name;
+        }
+    }
+}
+
+TEST_F(SafeFiles, StrongLockClosedAgainKeepsTheFirstRecord) {
+    // Between two closes the owner or a set-up program took part of the lock's edit out by
+    // hand: the second close finishes it, and the removal still puts back what was there
+    // before the lock first touched the file.
+    const std::string config = "FILES=30\r\n";
+    std::string msdos = "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nBootGUI=1\r\n";
+    while (msdos.size() < qg::MsdosSysMinimumSize)
+        msdos += ";" + std::string(70, 'x') + "\r\n";
+    struct Case {
+        const char* name;
+        const qg::SwappedFile& file;
+        std::string before;
+        std::string byHand; // the closed file's line that is taken out between the two closes
+    };
+    const Case cases[] = {
+        {"CONFIG.SYS, INSTALL= taken out and /N kept", qg::ConfigSysFile, config,
+         QG_INSTALL_LINE "\r\n"},
+        {"MSDOS.SYS, BootKeys=0 taken out and BootWarn=0 kept", qg::MsdosSysFile, msdos,
+         "BootKeys=0\r\n"},
+    };
     for (const Case& c : cases) {
         Clear();
-        if (c.before)
-            Put(qg::BootScriptPath, c.before);
-        int pauses = 0;
-        const qg::Pause save = [&](double) {
-            if (pauses++ == 0)
-                Put(qg::BootScriptPath, c.saved);
-        };
-        qg::Outcome outcome;
-        EXPECT_FALSE(qg::ReplaceBootScript(qg::ReadBootScript(), "new\r\n", 0.5, save, outcome))
-            << c.name;
-        ASSERT_EQ(outcome.Failures().size(), 1u) << c.name;
-        EXPECT_EQ(outcome.Failures()[0], "c:\\autoexec.bat could not be changed because another "
-                                         "program changed it meanwhile, and its change was kept.")
-            << c.name;
-        EXPECT_EQ(Bytes(qg::BootScriptPath) + " | " + Bytes(qg::ScratchFilePath) + " | " +
-                      Bytes(qg::BootScriptBackupPath),
-                  std::string(c.saved) + " | <absent> | <absent>")
-            << c.name;
+        ::CreateDirectoryA(qg::BootFolderPath, nullptr);
+        Put("c:\\kernel.sys", "FreeDOS"); // SWITCHES=/N is written where FreeDOS boots
+        Put(qg::ConfigSysPath, config);
+        if (&c.file == &qg::MsdosSysFile) {
+            ::DeleteFileA("c:\\kernel.sys"); // a text MSDOS.SYS: Windows 95/98
+            Put(qg::MsdosSysPath, msdos);
+        }
+        qg::Outcome first;
+        qg::CloseStartupKeys(first);
+        ASSERT_TRUE(first.Succeeded()) << c.name << ": " << first.Message();
+        std::string closed = Bytes(c.file.path);
+        const std::size_t at = closed.find(c.byHand);
+        ASSERT_NE(at, std::string::npos) << c.name << ":\n" << closed;
+        Put(c.file.path, closed.erase(at, c.byHand.size()));
+        qg::Outcome second;
+        qg::CloseStartupKeys(second);
+        EXPECT_TRUE(second.Succeeded()) << c.name << ": " << second.Message();
+        EXPECT_NE(Bytes(c.file.path).find(c.byHand), std::string::npos) << c.name;
+        qg::Outcome removal;
+        qg::OpenStartupKeys(removal);
+        EXPECT_TRUE(removal.Succeeded()) << c.name << ": " << removal.Message();
+        EXPECT_EQ(Bytes(c.file.path), c.before) << c.name;
+        EXPECT_EQ(Bytes(qg::ConfigSysPath), config) << c.name;
     }
 }
