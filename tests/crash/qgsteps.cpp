@@ -5,7 +5,6 @@
  *                         "close", as answering Yes to closing the start-up keys
  *   qgsteps remove        as Apply with "No"
  *   qgsteps recover       the start-up recovery of the swapped files, as the program's start
- *   qgsteps leftovers     prints the names the swaps leave behind when cut short, one a line
  * Prints what the action reported; the exit code is 0 when it succeeded.
  */
 #include "lockconfig/FileSwap.h"
@@ -51,12 +50,7 @@ int main(int argc, char** argv) {
         qg::RecoverSwappedFiles();
         return 0;
     }
-    if (std::strcmp(action, "leftovers") == 0 && argc == 2) {
-        for (const qg::SwappedFile* file : qg::SwappedFiles)
-            std::printf("%s\n%s\n", file->scratch, file->backup);
-        return 0;
-    }
-    std::fprintf(stderr, "usage: qgsteps install <password> <folder> [close] | remove | recover "
-                         "| leftovers\n");
+    std::fprintf(stderr, "usage: qgsteps install <password> <folder> [close] | remove | "
+                         "recover\n");
     return 2;
 }

@@ -347,21 +347,26 @@ def run_chain(tools, work, system, strong=False):
                 return read(os.path.join(drive, entry))
         return None
 
-    def clean():
-        for name in os.listdir(drive):
-            lower = name.lower()
-            if (lower in ("autoexec.bat", realdos.BOOT_DIR.lower(), "autotemp", "config.sys",
-                          "msdos.sys", "io.sys", "kernel.sys")
-                    or re.fullmatch(r".*\.qg[nbr]", lower)):
-                full = os.path.join(drive, name)
-                shutil.rmtree(full) if os.path.isdir(full) else os.unlink(full)
-
     def wine(*args):
         result = subprocess.run(["wine", qgdrive, *args], stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         if result.returncode != 0:
             raise Failure(f"qgdrive {args[0]} failed:\n"
                           + result.stdout.decode(errors="replace"))
+        return result.stdout.decode(errors="replace")
+
+    # The scratch and backup files the program's swaps use, as its own table names them.
+    leftovers = {line.strip().lower().removeprefix("c:\\")
+                 for line in wine("leftovers").splitlines() if line.strip()}
+
+    def clean():
+        for name in os.listdir(drive):
+            lower = name.lower()
+            if (lower in ("autoexec.bat", realdos.BOOT_DIR.lower(), "config.sys", "msdos.sys",
+                          "io.sys", "kernel.sys")
+                    or lower in leftovers):
+                full = os.path.join(drive, name)
+                shutil.rmtree(full) if os.path.isdir(full) else os.unlink(full)
 
     def boot(name, keys):
         """Boots what Wine left on drive C: (its CONFIG.SYS too, where it has one); the QEMU

@@ -9,7 +9,9 @@
  *                                "Settings saved, thank you." and the end
  *   qgdrive install-strong <password>   the same, answering Yes: the strong lock
  *   qgdrive remove               starts the program, selects No, applies, and waits the same
+ *   qgdrive leftovers            prints the scratch and backup names of the program's swaps
  */
+#include "lockconfig/FileSwap.h"
 #include "lockconfig/Messages.h"
 #include "tests/driver/Driver.h"
 
@@ -130,6 +132,11 @@ int main(int argc, char** argv) {
             return Apply(argv[2], true);
         if (argc == 2 && std::strcmp(argv[1], "remove") == 0)
             return Apply(nullptr);
+        if (argc == 2 && std::strcmp(argv[1], "leftovers") == 0) {
+            for (const qg::SwappedFile* file : qg::SwappedFiles)
+                std::printf("%s\n%s\n", file->scratch, file->backup);
+            return 0;
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qgdrive: %s\n", e.what());
         return 1;
@@ -138,6 +145,7 @@ int main(int argc, char** argv) {
                          "       qgdrive wait <window caption>\n"
                          "       qgdrive install <password>\n"
                          "       qgdrive install-strong <password>\n"
-                         "       qgdrive remove\n");
+                         "       qgdrive remove\n"
+                         "       qgdrive leftovers\n");
     return 2;
 }
