@@ -173,8 +173,9 @@ void RunCrashes(const CrashCase& c) {
     };
 
     const unsigned seed = CrashSeed();
-    // A little past the end, so that the last kills find the action done.
-    const std::vector<double> moments = KillMoments(duration * 1.1 + 0.3, CrashRuns(), seed);
+    // A little past the end, so that the last kills find the action done; no more, as the
+    // steps without windows take a fraction of a second.
+    const std::vector<double> moments = KillMoments(duration * 1.1 + 0.02, CrashRuns(), seed);
     for (double moment : moments) {
         CleanDriveC();
         c.layOut();

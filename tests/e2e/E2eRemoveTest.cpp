@@ -83,12 +83,13 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
     } cases[] = {
         {"held without sharing", 0,
          "c:\\autoexec.bat could not be read because another program is using it. The line "
-         "c:\\Qg_Data\\qg.exe may still be in it.",
+         "c:\\Qg_Data\\qg.exe may still be in it.\r\n\r\n" + std::string(qg::LockFilesKept),
          nullptr},
-        // The files went, the line stayed: it starts nothing now.
+        // The line stayed, and so do the files: the lock still asks.
         {"held for reading", FILE_SHARE_READ,
-         "c:\\autoexec.bat could not be changed because another program is using it.",
-         "Quillgate is damaged."},
+         "c:\\autoexec.bat could not be changed because another program is using it.\r\n\r\n" +
+             std::string(qg::LockFilesKept),
+         "Quillgate is active."},
     };
     for (const auto& c : cases) {
         WriteFileBytes("c:\\autoexec.bat", script);
@@ -112,7 +113,7 @@ TEST_F(E2eRemove, BootScriptInUseIsLeftWholeWithAnHonestMessage) {
         EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), script) << c.name;
         EXPECT_FALSE(PathPresent("c:\\autotemp")) << c.name;
         EXPECT_FALSE(PathPresent("c:\\autoexec.qgb")) << c.name;
-        EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name; // the files go all the same
+        EXPECT_TRUE(PathPresent(qg::BootProgramTarget)) << c.name; // the line still starts it
 
         // Once the other program lets go, a second Apply takes the line out.
         ApplyNo(home);
@@ -160,8 +161,10 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
         EXPECT_TRUE(PathPresent("c:\\autotemp")) << c.name << ": handled after the pause";
         HWND box = app.WaitMessageBox();
         ASSERT_NE(box, nullptr) << c.name;
-        EXPECT_EQ(ReadMessageBox(box).text, c.held ? NotSaved + std::string(
-            "c:\\autoexec.bat could not be changed because another program is using it.") : Saved)
+        EXPECT_EQ(ReadMessageBox(box).text,
+                  c.held ? NotSaved + "c:\\autoexec.bat could not be changed because another "
+                                      "program is using it.\r\n\r\n" + qg::LockFilesKept
+                         : Saved)
             << c.name;
         // Only the home window and this one message: no About window, no second action.
         EXPECT_EQ(app.VisibleWindows().size(), 2u) << c.name;
@@ -178,7 +181,8 @@ TEST_F(E2eRemove, ClicksDuringAnApplyAreIgnoredAndAltF4Waits) {
             EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             EXPECT_EQ(ReadFileBytes("c:\\autoexec.bat"), "@echo off\r\n\r\nwin\r\n") << c.name;
         }
-        EXPECT_FALSE(PathPresent("c:\\Qg_Data")) << c.name;
+        // The files stay while the line does.
+        EXPECT_EQ(PathPresent("c:\\Qg_Data"), c.held) << c.name;
         CleanDriveC();
     }
 }

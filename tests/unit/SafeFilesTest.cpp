@@ -467,16 +467,21 @@ TEST_F(SafeFiles, PasswordReportSaysWhatTheBootPromptAsksFor) {
 }
 
 TEST_F(SafeFiles, SwapKeepsAnotherProgramsEditMadeDuringThePause) {
-    // An editor or a set-up program saves the file while the swap pauses: its text stays in
-    // place and nothing of the swap is left behind.
+    // An editor or a set-up program saves the file while the swap pauses: its text stays and is
+    // said, and nothing else of the swap is left behind.
+    const std::string kept = " could not be changed because another program changed it "
+                             "meanwhile, and its change was kept.";
     struct Case {
         const char* name;
         const char* before; // nullptr: no file
-        const char* saved;  // what the other program saves at the first pause
+        const char* saved;  // what the other program saves
+        bool intoBackup;    // at the pause after the swap, into the text moved aside
     };
     const Case cases[] = {
-        {"edited", "old\r\n", "old\r\nset path=c:\\dos\r\n"},
-        {"made", nullptr, "@echo off\r\n"},
+        {"edited", "old\r\n", "old\r\nset path=c:\\dos\r\n", false},
+        {"made", nullptr, "@echo off\r\n", false},
+        // Its save reached the old file in the instant before that moved aside.
+        {"saved as the swap moved it aside", "old\r\n", "old\r\nset path=c:\\dos\r\n", true},
     };
     for (const qg::SwappedFile* file : Files) {
         for (const Case& c : cases) {
@@ -486,21 +491,25 @@ TEST_F(SafeFiles, SwapKeepsAnotherProgramsEditMadeDuringThePause) {
                 Put(file->path, c.before);
             int pauses = 0;
             const qg::Pause save = [&](double) {
-                if (pauses++ == 0)
-                    Put(file->path, c.saved);
+                if (pauses++ == (c.intoBackup ? 1 : 0))
+                    Put(c.intoBackup ? file->backup : file->path, c.saved);
             };
             qg::Outcome outcome;
-            EXPECT_FALSE(
-                qg::SwapFile(*file, qg::ReadFileOnDisk(*file), "new\r\n", 0, 0.5, save, outcome))
+            EXPECT_EQ(qg::SwapFile(*file, qg::ReadFileOnDisk(*file), "new\r\n", 0, 0.5, save,
+                                   outcome),
+                      c.intoBackup)
                 << name;
             ASSERT_EQ(outcome.Failures().size(), 1u) << name;
             EXPECT_EQ(outcome.Failures()[0],
-                      file->path + std::string(" could not be changed because another program "
-                                               "changed it meanwhile, and its change was kept."))
+                      c.intoBackup ? "Another program changed " + std::string(file->path) +
+                                         " at the same instant as Quillgate: that program's "
+                                         "text is kept in " + file->backup + "."
+                                   : file->path + kept)
                 << name;
             EXPECT_EQ(Bytes(file->path) + " | " + Bytes(file->scratch) + " | " +
                           Bytes(file->backup),
-                      std::string(c.saved) + " | <absent> | <absent>")
+                      c.intoBackup ? "new\r\n | <absent> | " + std::string(c.saved)
+                                   : std::string(c.saved) + " | <absent> | <absent>")
                 << name;
         }
     }
