@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Longer crash runs than ./test makes: kills quillgate.exe at random moments of an installation
-# and of a removal, RUNS times each (default 100), and checks drive C: after every restart.
+# Longer crash runs than ./test makes: kills the lock's steps (qgsteps) at random moments of an
+# installation and of a removal, RUNS times each (default 100), and checks drive C: after every
+# start-up recovery.
 # Uses the build folder QG_BUILD (default build) and its Wine prefix; QG_CRASH_SEED repeats a
 # run (the seed is printed).
 #   tests/crash.sh [RUNS]
