@@ -6,7 +6,7 @@ QG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QG_BUILD=${QG_BUILD:-$QG_ROOT/build}
 
 QG_PACKAGES="cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 nasm
-  dosbox xvfb xdotool x11-utils imagemagick googletest nsis python3 unzip
+  dosbox xvfb xdotool x11-utils imagemagick googletest nsis scons python3 unzip
   qemu-system-x86 qemu-system-gui mtools dosfstools syslinux-common
   wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64"
 

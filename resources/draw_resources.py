@@ -373,7 +373,8 @@ def shadowed(base, layer, offset, radius, opacity):
 def splash():
     w, h = SPLASH_SIZE
     # Vertical gradient only, so the label strip is one even colour across.
-    top, bottom = (8, 22, 58), (26, 62, 120)
+    # The top is blue enough that a 16-colour screen shows it all as dark blue, not part black.
+    top, bottom = (10, 24, 72), (26, 62, 120)
     img = Image.new("RGBA", (w, h))
     img.putdata([tuple(int(round(c)) for c in lerp(top, bottom, y / (h - 1))) + (255,)
                  for y in range(h) for _ in range(w)])
@@ -406,15 +407,56 @@ def splash():
     return bmp_file(img.convert("RGB"))
 
 
+# The splash's colours: what a 256-colour screen has free beside the 20 colours Windows keeps
+# for itself, so that the program's palette shows every one of them exactly.
+SPLASH_COLOURS = 236
+
+
+def rle8(rows):
+    """BI_RLE8 data of rows of palette indices, bottom row first: runs of one index as
+    (count, index), other stretches of three or more as absolute runs, each row closed."""
+    out = bytearray()
+    for row in rows:
+        i, n = 0, len(row)
+        while i < n:
+            run = 1
+            while i + run < n and run < 255 and row[i + run] == row[i]:
+                run += 1
+            if run >= 2:
+                out += bytes((run, row[i]))
+                i += run
+                continue
+            j = i
+            while j < n and j - i < 255 and not (j + 2 < n and row[j] == row[j + 1] == row[j + 2]):
+                j += 1
+            stretch = row[i:j]
+            if len(stretch) >= 3:
+                out += bytes((0, len(stretch))) + bytes(stretch) + b"\0" * (len(stretch) % 2)
+            else:
+                for v in stretch:
+                    out += bytes((1, v))
+            i = j
+        out += b"\0\0"
+    out[-2:] = b"\0\1"  # the last row's end is the bitmap's end
+    return bytes(out)
+
+
 def bmp_file(img):
+    """An 8-bit, run-length compressed BMP: the picture's own palette, no dithering (its
+    gradients are gentle enough for the colours it has, and runs stay long)."""
     w, h = img.size
-    px = img.load()
-    # The fourth byte is unused in BI_RGB; 255 keeps it opaque should anything read it as alpha.
-    pixels = b"".join(struct.pack("<BBBB", px[x, y][2], px[x, y][1], px[x, y][0], 255)
-                      for y in reversed(range(h)) for x in range(w))
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 32, 0, len(pixels), 3780, 3780, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
-    return head + info + pixels
+    quant = img.quantize(colors=SPLASH_COLOURS, method=Image.Quantize.MEDIANCUT,
+                         dither=Image.Dither.NONE)
+    flat = quant.getpalette()[: 3 * SPLASH_COLOURS]
+    colours = [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
+    data = list(quant.getdata())
+    pixels = rle8([data[y * w:(y + 1) * w] for y in reversed(range(h))])
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(pixels), 3780, 3780,
+                       len(colours), 0)
+    table = palette_bytes(colours, len(colours))
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(table) + len(pixels), 0, 0,
+                       14 + len(info) + len(table))
+    return head + info + table + pixels
 
 
 def main():

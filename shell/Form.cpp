@@ -3,7 +3,6 @@
  */
 #include "shell/Form.h"
 
-#include "lockconfig/Messages.h"
 #include "resources/resource.h"
 #include "shell/Container.h"
 
@@ -137,15 +136,9 @@ LRESULT CALLBACK Form::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         form->m_hwnd = nullptr;
         return result;
     }
-    // Nothing may unwind through the system's code that called us. What throws here was not
-    // foreseen (out of memory, say): the user is told, and the program ends.
-    try {
-        return form->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        ShowMessage(hwnd, Messages::UnexpectedFailure);
-        ::PostQuitMessage(1);
-        return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
+    // Nothing here throws: the program is built without exceptions, and what would throw (out of
+    // memory, say) tells the user and ends the program instead (support/Runtime.cpp).
+    return form->Dispatch(message, wParam, lParam);
 }
 
 } // namespace qg

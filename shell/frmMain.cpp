@@ -31,6 +31,25 @@ const void* DibPixels(const BITMAPINFO* info) {
     return reinterpret_cast<const BYTE*>(info) + header.biSize + colors * sizeof(RGBQUAD);
 }
 
+// The colours of a picture of 256 colours or fewer as a palette. A screen of 256 colours shows
+// a picture drawn without one in the 20 colours Windows keeps for itself, banded.
+HPALETTE MakePalette(const BITMAPINFO* info) {
+    const BITMAPINFOHEADER& header = info->bmiHeader;
+    if (header.biBitCount > 8)
+        return nullptr;
+    const DWORD colors = header.biClrUsed ? header.biClrUsed : 1u << header.biBitCount;
+    struct {
+        WORD version;
+        WORD count;
+        PALETTEENTRY entries[256];
+    } palette{0x300, static_cast<WORD>(colors), {}};
+    for (DWORD i = 0; i < colors && i < 256; ++i) {
+        const RGBQUAD& c = info->bmiColors[i];
+        palette.entries[i] = {c.rgbRed, c.rgbGreen, c.rgbBlue, 0};
+    }
+    return ::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette));
+}
+
 } // namespace
 
 bool frmMain::Create() {
@@ -38,11 +57,13 @@ bool frmMain::Create() {
     if (!RegisterFormClass(ClassName, ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM))))
         return false;
     // Drawn straight from the resource, which the system maps from the program file: a bitmap
-    // made with LoadImage would be a converted copy of its 400 KB, made before the first paint.
+    // made with LoadImage would be a converted copy of it, made before the first paint.
     if (HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(IDB_SPLASH), RT_BITMAP)) {
         if (HGLOBAL loaded = ::LoadResource(instance, found))
             m_picture = static_cast<const BITMAPINFO*>(::LockResource(loaded));
     }
+    if (m_picture)
+        m_palette = UniquePalette(MakePalette(m_picture));
     m_buildFont = MakeFont("Verdana", 11.25, true);
     if (!CreateForm(ClassName, "", Style, ExStyle, 4890, 4155, nullptr))
         return false;
@@ -59,6 +80,10 @@ void frmMain::Paint() {
     if (m_picture) {
         const BITMAPINFOHEADER& header = m_picture->bmiHeader;
         const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+        if (m_palette) {
+            ::SelectPalette(paint.get(), m_palette.get(), FALSE);
+            ::RealizePalette(paint.get());
+        }
         // Unscaled at the top left; the client area clips it.
         ::SetDIBitsToDevice(paint.get(), 0, 0, static_cast<DWORD>(header.biWidth),
                             static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height),
@@ -71,6 +96,12 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         Paint();
         return 0;
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED:
+        // Another window's palette took the screen's colours: paint again with ours.
+        if (m_palette && reinterpret_cast<HWND>(wParam) != m_hwnd)
+            ::InvalidateRect(m_hwnd, nullptr, FALSE);
+        return message == WM_QUERYNEWPALETTE;
     case WM_CLOSE:
         return 0; // the splash takes no user input; only the end of the program removes it
     default:

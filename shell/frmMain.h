@@ -21,6 +21,7 @@ private:
     HWND LBlTop = nullptr;
     HWND lbl3323ss = nullptr;
     const BITMAPINFO* m_picture = nullptr; // the splash picture, in the program's resources
+    UniquePalette m_palette;               // its colours, for a screen of 256 colours
     UniqueFont m_buildFont;
 };
 

@@ -83,5 +83,6 @@ private:
 using UniqueFont = GdiHandle<HFONT>;
 using UniqueBrush = GdiHandle<HBRUSH>;
 using UniqueBitmap = GdiHandle<HBITMAP>;
+using UniquePalette = GdiHandle<HPALETTE>;
 
 } // namespace qg

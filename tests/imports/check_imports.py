@@ -1,18 +1,20 @@
 #!/usr/bin/env python3
-"""Checks what an executable asks of Windows, from `objdump -p`: every imported function is on
-the allow-list, every DLL is one of the system DLLs we may use, nothing is imported by ordinal,
-and the PE header asks for Windows 4.0 (OS and subsystem version) and the GUI subsystem.
+"""Checks what a program asks of Windows, from `objdump -p`: every imported function is on
+the allow-list, every DLL is one that the list names and Windows 95 ships, nothing is imported
+by ordinal, and the PE header asks for Windows 4.0 (OS and subsystem version) and the GUI
+subsystem.
 
-Usage: check_imports.py OBJDUMP EXE ALLOWED_LIST
-Exit status 0 when all holds; otherwise each fault on a line starting with FAIL.
+Usage: check_imports.py OBJDUMP ALLOWED_LIST FILE...
+Exit status 0 when all holds for every file; otherwise each fault on a line starting with FAIL.
 """
 import re
 import subprocess
 import sys
 
-# The only DLLs quillgate.exe may use; advapi32 and comctl32 only if truly needed.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
-               "advapi32.dll", "comctl32.dll"}
+# The DLLs of Windows 95 4.00.950 that an allow-list may name. No C runtime DLL: that Windows
+# ships none.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+               "comctl32.dll", "comdlg32.dll", "ole32.dll"}
 HEADER = {"MajorOSystemVersion": "4", "MinorOSystemVersion": "0",
           "MajorSubsystemVersion": "4", "MinorSubsystemVersion": "0",
           "Subsystem": "00000002"}
@@ -60,15 +62,11 @@ def parse(dump):
     return header, imports
 
 
-def main():
-    objdump, exe, allowed_path = sys.argv[1:4]
-    allowed = read_allowed(allowed_path)
+def check(objdump, exe, allowed, allowed_path):
     dump = subprocess.run([objdump, "-p", exe], check=True, capture_output=True,
                           text=True).stdout
     header, imports = parse(dump)
     faults = []
-    for dll in sorted(set(allowed) - SYSTEM_DLLS):
-        faults.append(f"the allow-list names {dll}, which is not a system DLL we may use")
     for key, want in HEADER.items():
         if header.get(key) != want:
             faults.append(f"PE header {key} is {header.get(key)}, not {want}")
@@ -76,11 +74,11 @@ def main():
         faults.append("no kernel32.dll imports found: is this objdump output understood?")
     used = set()
     for dll, name in imports:
-        if dll not in SYSTEM_DLLS:
+        if dll not in allowed:
             faults.append(f"{dll}!{name}: the DLL is not allowed")
         elif name is None:
             faults.append(f"{dll}: an import by ordinal, which cannot be reviewed")
-        elif name not in allowed.get(dll, set()):
+        elif name not in allowed[dll]:
             faults.append(f"{dll}!{name}: not on the list {allowed_path}")
         used.add((dll, name))
     for fault in faults:
@@ -88,11 +86,23 @@ def main():
     unused = sorted(f"{d}!{n}" for d, names in allowed.items() for n in names
                     if (d, n) not in used)
     if unused:
-        print("note: on the list but no longer imported:", " ".join(unused))
+        print("note: on the list but not imported:", " ".join(unused))
     dlls = sorted({dll for dll, _ in imports})
     print(f"{exe}: {len(imports)} imports from {', '.join(dlls)}; "
           f"{'ALL ON THE LIST' if not faults else f'{len(faults)} faults'}")
-    return 1 if faults else 0
+    return not faults
+
+
+def main():
+    objdump, allowed_path, files = sys.argv[1], sys.argv[2], sys.argv[3:]
+    allowed = read_allowed(allowed_path)
+    ok = True
+    for dll in sorted(set(allowed) - SYSTEM_DLLS):
+        print(f"FAIL: the allow-list names {dll}, which Windows 95 does not ship")
+        ok = False
+    for exe in files:
+        ok &= check(objdump, exe, allowed, allowed_path)
+    return 0 if ok else 1
 
 
 if __name__ == "__main__":

@@ -17,7 +17,10 @@ ICONS = {
                       (32, 32, 32), (16, 16, 8), (16, 16, 32)], None),
     "hand.cur": (2, [(32, 32, 1)], (13, 5)),
 }
-SPLASH = ("splash.bmp", 337, 296, 32)
+# The splash: 8 bits per pixel, run-length compressed (BI_RLE8), at most the 236 colours that a
+# 256-colour screen has free beside the 20 that Windows keeps.
+SPLASH = ("splash.bmp", 337, 296, 236)
+BI_RLE8 = 1
 
 
 def row_bytes(width, bpp):
@@ -91,25 +94,58 @@ def check_icon(path, kind, expected, hotspot):
     return faults
 
 
-def check_bitmap(path, width, height, bpp):
+def rle8_rows(data, width, colours):
+    """Decodes BI_RLE8 data the way GDI does; returns the row count and the faults found. Every
+    row must be filled to its end (a gap would show what was on the screen before)."""
+    faults, rows, x, i = [], 0, 0, 0
+    while i + 1 < len(data):
+        count, value = data[i], data[i + 1]
+        i += 2
+        if count:
+            x += count
+            faults += [f"row {rows}: index {value} beyond the {colours} colours"] \
+                if value >= colours else []
+        elif value in (0, 1):
+            if x != width:
+                faults.append(f"row {rows} holds {x} pixels, not {width}")
+            rows, x = rows + 1, 0
+            if value == 1:
+                if i != len(data):
+                    faults.append(f"{len(data) - i} bytes after the end of the bitmap")
+                return rows, faults
+        elif value == 2:
+            return rows, faults + [f"row {rows}: a skip, which leaves pixels unpainted"]
+        else:
+            stretch = data[i:i + value]
+            faults += [f"row {rows}: index {v} beyond the {colours} colours"
+                       for v in set(stretch) if v >= colours]
+            x += value
+            i += value + value % 2
+    return rows, faults + ["no end-of-bitmap mark"]
+
+
+def check_bitmap(path, width, height, max_colours):
     data = path.read_bytes()
     if len(data) < 54 or data[:2] != b"BM":
         return [f"not a BMP file ({len(data)} bytes)"]
     faults = []
     file_size, _, _, pixels_at = struct.unpack_from("<IHHI", data, 2)
-    (hsize, w, h, planes, dbpp, compression,
-     image_size) = struct.unpack_from("<IiiHHII", data, 14)
-    # A positive height means bottom-up, which every Windows version reads.
-    if (hsize, w, h, planes, dbpp, compression) != (40, width, height, 1, bpp, 0):
+    (hsize, w, h, planes, dbpp, compression, image_size,
+     _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", data, 14)
+    # A positive height means bottom-up, which every Windows version reads (and RLE needs).
+    if (hsize, w, h, planes, dbpp, compression) != (40, width, height, 1, 8, BI_RLE8):
         faults.append(f"header size={hsize} {w}x{h} planes={planes} bpp={dbpp} "
-                      f"compression={compression}, want 40 {width}x{height} 1 {bpp} 0")
+                      f"compression={compression}, want 40 {width}x{height} 1 8 {BI_RLE8}")
         return faults
-    pixels = row_bytes(width, bpp) * height
-    if file_size != len(data) or pixels_at < 54 or pixels_at + pixels != len(data):
-        faults.append(f"file is {len(data)} bytes, header says {file_size}, pixels at "
-                      f"{pixels_at} + {pixels}")
-    if image_size not in (0, pixels):
-        faults.append(f"image size {image_size}, want {pixels}")
+    if not 0 < used <= max_colours:
+        return faults + [f"{used} colours used, want 1 to {max_colours}"]
+    if file_size != len(data) or pixels_at != 54 + 4 * used or pixels_at + image_size != len(data):
+        return faults + [f"file is {len(data)} bytes, header says {file_size}, pixels at "
+                         f"{pixels_at} + {image_size} after {used} colours"]
+    rows, rle_faults = rle8_rows(data[pixels_at:], width, used)
+    faults += rle_faults[:5]
+    if rows != height:
+        faults.append(f"{rows} rows, want {height}")
     return faults
 
 
