@@ -42,8 +42,18 @@ constexpr SwappedFile ConfigSysFile{ConfigSysPath, "c:\\config.qgn", "c:\\config
 constexpr SwappedFile MsdosSysFile{MsdosSysPath, "c:\\msdos.qgn", "c:\\msdos.qgb",
                                    SwappedFile::ReadOnly::KeptThrough,
                                    SwappedFile::ScratchOwner::ByName};
-// Every swapped file: the start-up recovery and the lists of leftovers go through these.
-constexpr const SwappedFile* SwappedFiles[] = {&BootScriptFile, &ConfigSysFile, &MsdosSysFile};
+// The configuration files that FreeDOS 1.1 and later, and DR-DOS, read instead of CONFIG.SYS
+// where they exist.
+constexpr SwappedFile FdconfigSysFile{"c:\\fdconfig.sys", "c:\\fdconfig.qgn", "c:\\fdconfig.qgb",
+                                      SwappedFile::ReadOnly::KeptThrough,
+                                      SwappedFile::ScratchOwner::ByName};
+constexpr SwappedFile DconfigSysFile{"c:\\dconfig.sys", "c:\\dconfig.qgn", "c:\\dconfig.qgb",
+                                     SwappedFile::ReadOnly::KeptThrough,
+                                     SwappedFile::ScratchOwner::ByName};
+// Every swapped file of drive C: the start-up recovery and the lists of leftovers go through
+// these. (A compressed C:'s host files are found at run time: StartupKeySteps.h.)
+constexpr const SwappedFile* SwappedFiles[] = {&BootScriptFile, &ConfigSysFile, &MsdosSysFile,
+                                               &FdconfigSysFile, &DconfigSysFile};
 
 // A swapped file as it is on disk, whatever its attributes.
 struct FileOnDisk {

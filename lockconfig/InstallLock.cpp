@@ -5,6 +5,7 @@
 
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
+#include "lockconfig/DosSystem.h"
 #include "lockconfig/Password.h"
 #include "lockconfig/FileSwap.h"
 #include "lockconfig/Messages.h"
@@ -115,6 +116,15 @@ DWORD WritePasswordFile(const std::string& scrambled, bool replace, const Pause&
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
                     const Pause& pause, StartupKeysChoice keys) {
     Outcome outcome;
+    // The prompt that the keys start could not take the new password: they are opened before it
+    // is written, so that no moment has that prompt asking for it.
+    if (keys == StartupKeysChoice::Open) {
+        OpenStartupKeys(outcome);
+        if (!outcome.Succeeded()) {
+            outcome.Fail(NewPasswordNotSaved);
+            return outcome;
+        }
+    }
     // A file of the boot folder's name would make the line start nothing at all.
     const DWORD folder = PathAttributes(BootFolderPath);
     if (folder != INVALID_FILE_ATTRIBUTES && !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -173,8 +183,6 @@ Outcome InstallLock(const SecretString& password, const std::string& application
             CloseStartupKeys(outcome);
         else
             outcome.Fail(StartupKeysNotClosed);
-    } else if (keys == StartupKeysChoice::Open) {
-        OpenStartupKeys(outcome);
     }
     return outcome;
 }
@@ -210,6 +218,8 @@ LockScan ScanLock() {
     scan.folder = folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY);
     scan.bootProgram = AnyFileExists(BootProgramTarget);
     scan.passwordFile = AnyFileExists(PasswordFilePath) || AnyFileExists(PasswordNewPath);
+    scan.bootScriptRuns = scan.bootScript != LockScan::BootScript::Line || scan.configSysLine ||
+                          JudgeStartupHere().bootScriptRuns;
     return scan;
 }
 

@@ -23,9 +23,11 @@ enum class StartupKeysChoice {
     Open,       // the new password cannot be typed before KEYB: back to the ordinary lock
 };
 
-// Writes the scrambled password file and copies the two DOS-side programs from the
-// application folder, then adds the boot-script line unless it is there letter for letter;
-// then does with the start-up keys what `keys` says.
+// Opens start-up keys that `keys` says to open first, and writes nothing else when that fails;
+// then writes the scrambled password file and copies the two DOS-side programs from the
+// application folder, adds the boot-script line unless it is there letter for letter, and
+// closes the start-up keys when `keys` says so (in the files the DOS judged from the drives
+// reads).
 Outcome InstallLock(const SecretString& password, const std::string& applicationFolder,
                     const Pause& pause, StartupKeysChoice keys = StartupKeysChoice::LeaveAlone);
 

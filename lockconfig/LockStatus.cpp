@@ -10,8 +10,12 @@ LockStatusShown JudgeLockStatus(const LockScan& scan) {
     using Option = LockStatusShown::Option;
     const bool canRun = scan.folder && scan.bootProgram && scan.passwordFile;
     // A line is there: "Yes" is selected, so that Apply mends a damaged lock.
-    if (scan.configSysLine || scan.bootScript == LockScan::BootScript::Line)
-        return {canRun ? Status::Active : Status::Damaged, Option::Yes};
+    if (scan.configSysLine || scan.bootScript == LockScan::BootScript::Line) {
+        if (!canRun)
+            return {Status::Damaged, Option::Yes};
+        return {scan.configSysLine || scan.bootScriptRuns ? Status::Active : Status::NotRun,
+                Option::Yes};
+    }
     switch (scan.bootScript) {
     case LockScan::BootScript::Absent:
         return {Status::NotActive, Option::Unchanged};

@@ -20,10 +20,12 @@ struct LockScan {
     bool folder = false;        // the boot folder is there
     bool bootProgram = false;   // qg.exe is in it
     bool passwordFile = false;  // the password file, or the new one that stands in for it
+    bool bootScriptRuns = true; // not where FreeDOS starts FDAUTO.BAT instead (DosSystem.h)
 };
 
 struct LockStatusShown {
-    enum class Status { Unchanged, NotActive, Active, Damaged };
+    // NotRun: only the boot script's line is there, and this DOS does not run the boot script.
+    enum class Status { Unchanged, NotActive, Active, Damaged, NotRun };
     enum class Option { Unchanged, Yes, No };
     Status status = Status::Unchanged;
     Option option = Option::Unchanged;

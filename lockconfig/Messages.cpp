@@ -12,6 +12,13 @@ std::string KeyboardDiffersText(const std::string& characters) {
     return text + "\r\n\r\n" + Messages::KeyboardDiffersEnd;
 }
 
+std::string PasswordNotTypeableText(const std::string& characters) {
+    std::string text = Messages::PasswordNotTypeable.text;
+    for (const char c : characters)
+        (text += ' ') += c;
+    return text + "\r\n\r\n" + Messages::PasswordNotTypeableEnd;
+}
+
 void ShowMessage(HWND owner, const Message& message) {
     ShowMessage(owner, message, message.text);
 }
@@ -37,7 +44,11 @@ void ShowMessage(HWND owner, const Message& message, const std::string& text) {
 }
 
 bool AskQuestion(HWND owner, const Message& message) {
-    return ::MessageBoxA(owner, message.text, message.title,
+    return AskQuestion(owner, message, message.text);
+}
+
+bool AskQuestion(HWND owner, const Message& message, const std::string& text) {
+    return ::MessageBoxA(owner, text.c_str(), message.title,
                          MB_YESNO | IconFlag(message.icon)) == IDYES;
 }
 

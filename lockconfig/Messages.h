@@ -5,10 +5,12 @@
 #pragma once
 
 #include "lockconfig/Contract.h"
+#include "lockconfig/DosSystem.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace qg {
 
@@ -53,14 +55,36 @@ constexpr Message BootScriptNotRun{
     "boot password will only be asked for when this computer starts MS-DOS, Windows 95 or "
     "Windows 98 from drive C:.",
     "Quillgate", MessageIcon::Information};
-// Before the strong lock, once the password is confirmed: answered Yes or No.
+// Before the strong lock, once the password is confirmed: answered Yes or No. Its text is
+// CloseStartupKeysText: this, then OnlyBootDisk, or what stays open on this PC even then.
 constexpr Message CloseStartupKeys{
     "Anyone can still get past the password while this computer starts: F5 or F8 skip the "
     "start-up files, Ctrl+C can end the boot script, and Windows 95/98 offer Safe mode after a "
-    "start that did not finish. Close these ways as well?"
-    "\r\n\r\n"
-    "Then only a boot disk gets past the password. Keep one, in case you forget it.",
+    "start that did not finish. Close these ways as well?",
     "Quillgate", MessageIcon::Question};
+constexpr char OnlyBootDisk[] =
+    "Then only a boot disk gets past the password. Keep one, in case you forget it.";
+constexpr char StillOpen[] = "Even then, this stays open:";
+constexpr char KeepBootDisk[] = "Keep a boot disk, in case you forget the password.";
+// One line for each way that the lock cannot close on this PC (DosSystem.h, OpenWay).
+constexpr char PreviousDosOpen[] =
+    "- Windows starts the earlier version of MS-DOS (BootWin=0 in MSDOS.SYS), which reads "
+    "CONFIG.DOS and AUTOEXEC.DOS: no password is asked for there.";
+constexpr char UnknownDosOpen[] =
+    "- The DOS on drive C: is not one Quillgate knows: keys such as F5 and F8 may still skip "
+    "the start-up files.";
+constexpr char HostNotFoundOpen[] =
+    "- Drive C: is compressed, and the drive that holds its start-up files was not found: F5, "
+    "F8, Ctrl+F5 and Ctrl+F8 still skip the start-up files.";
+constexpr char OwnStartupKeysOpen[] =
+    "- Quillgate cannot switch off the start-up keys of this DOS: F5 and F8 still skip the "
+    "start-up files.";
+// Before the ordinary lock on a FreeDOS that starts FDAUTO.BAT instead of the boot script.
+constexpr Message BootScriptSkipped{
+    "FreeDOS on this computer starts C:\\FDAUTO.BAT, not " QG_BOOT_SCRIPT ", so the password "
+    "is only asked for when the start-up keys are closed as well. Apply again and answer Yes "
+    "to close them.",
+    "Quillgate", MessageIcon::Information};
 // Instead of that question when the password has characters that the prompt before the
 // keyboard driver would take from other keys (KeyboardDiffersText puts them in).
 constexpr Message KeyboardDiffers{
@@ -68,6 +92,15 @@ constexpr Message KeyboardDiffers{
     "this computer has the US keyboard, where these characters of the password are on other "
     "keys:",
     "Quillgate", MessageIcon::Information};
+// Instead of the question when the password cannot be typed at the boot script's prompt
+// either: the password is refused (PasswordNotTypeableText puts the characters in).
+constexpr Message PasswordNotTypeable{
+    "This password cannot be used: the boot password is asked for before the keyboard driver "
+    "loads, when this computer has the US keyboard, where these characters of the password are "
+    "on other keys:",
+    "Password Error", MessageIcon::Error};
+constexpr char PasswordNotTypeableEnd[] =
+    "Please choose a password without these characters.";
 constexpr char KeyboardDiffersEnd[] =
     "The password is asked for by " QG_BOOT_SCRIPT " as without them. To close the start-up "
     "keys, choose a password without these characters.";
@@ -109,6 +142,11 @@ constexpr char LockFilesKept[] =
     "The lock's files in " QG_BOOT_FOLDER " were kept, as a line still starts "
     QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM ".";
 
+// Ends the report of a change of password whose start-up keys could not be opened first.
+constexpr char NewPasswordNotSaved[] =
+    "The new password was not saved: the start-up keys must be opened before it is, as the "
+    "prompt they start could not take it. The old password is still the one asked for at boot.";
+
 // End the report of a password file that could not be written, saying what the boot prompt
 // asks for now.
 constexpr char NewPasswordInForce[] =
@@ -126,6 +164,34 @@ constexpr char ConfirmPasswordPrompt[] = "Confirm password";
 
 // The text of KeyboardDiffers for these characters.
 std::string KeyboardDiffersText(const std::string& characters);
+// The text of PasswordNotTypeable for these characters.
+std::string PasswordNotTypeableText(const std::string& characters);
+// The text of the question CloseStartupKeys, with the ways that stay open on this PC. Inline:
+// the tests that read the question link none of the program's windows.
+inline std::string CloseStartupKeysText(const std::vector<OpenWay>& openWays) {
+    std::string text = std::string(Messages::CloseStartupKeys.text) + "\r\n\r\n";
+    if (openWays.empty())
+        return text + Messages::OnlyBootDisk;
+    text += Messages::StillOpen;
+    for (const OpenWay way : openWays) {
+        text += "\r\n";
+        switch (way) {
+        case OpenWay::PreviousDos:
+            text += Messages::PreviousDosOpen;
+            break;
+        case OpenWay::UnknownDos:
+            text += Messages::UnknownDosOpen;
+            break;
+        case OpenWay::HostNotFound:
+            text += Messages::HostNotFoundOpen;
+            break;
+        case OpenWay::OwnStartupKeys:
+            text += Messages::OwnStartupKeysOpen;
+            break;
+        }
+    }
+    return text + "\r\n\r\n" + Messages::KeepBootDisk;
+}
 
 // Shows the message modally, with one OK button, and returns when the user has closed it.
 void ShowMessage(HWND owner, const Message& message);
@@ -133,5 +199,6 @@ void ShowMessage(HWND owner, const Message& message);
 void ShowMessage(HWND owner, const Message& message, const std::string& text);
 // Shows the question modally with Yes and No buttons; true for Yes.
 bool AskQuestion(HWND owner, const Message& message);
+bool AskQuestion(HWND owner, const Message& message, const std::string& text);
 
 } // namespace qg

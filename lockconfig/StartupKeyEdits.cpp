@@ -51,18 +51,53 @@ bool IsBlockHeader(const std::string& line) {
     return !trimmed.empty() && trimmed[0] == '[';
 }
 
-// An INSTALL= line of the owner's that loads the keyboard driver (KEYB, KEYB.COM, KEYB.EXE).
-bool LoadsKeyb(const std::string& line) {
-    const std::string key = KeyOf(line);
-    if (key != "INSTALL" && key != "INSTALLHIGH")
-        return false;
-    std::string program = ValueOf(line);
-    program = program.substr(0, program.find_first_of(" \t"));
+// A block header's name in capitals ("[Common]" gives "COMMON").
+std::string BlockName(const std::string& header) {
+    const std::string trimmed = Trim(header);
+    return AsciiUpper(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+}
+
+// FreeDOS runs a line that starts with menu digits and "?" ("12?INSTALL=...") for those menu
+// choices only; the rest of the line is the command.
+std::size_t ConditionLength(const std::string& line) {
+    std::size_t at = line.find_first_not_of(" \t");
+    const std::size_t digits = at;
+    while (at < line.size() && line[at] >= '0' && line[at] <= '9')
+        ++at;
+    return at < line.size() && at > digits && line[at] == '?' ? at + 1 : 0;
+}
+
+// For each line, whether every start runs it: lines before the first block header and lines
+// of [COMMON] blocks (MS-DOS 6 menus), and no FreeDOS line kept for some menu choices.
+std::vector<bool> RunByEveryStart(const TextLines& text) {
+    std::vector<bool> every(text.lines.size());
+    bool common = true;
+    for (std::size_t i = 0; i < text.lines.size(); ++i) {
+        const std::string& line = text.lines[i].text;
+        if (IsBlockHeader(line)) {
+            common = BlockName(line) == "COMMON";
+            continue;
+        }
+        every[i] = common && ConditionLength(line) == 0;
+    }
+    return every;
+}
+
+// True when a command starts the keyboard driver (KEYB, C:\DOS\KEYB.COM, KEYB.EXE).
+bool StartsKeyb(const std::string& command) {
+    std::string program = Trim(command);
+    program = program.substr(0, program.find_first_of(" \t/,"));
     const std::size_t slash = program.find_last_of("\\:");
     if (slash != std::string::npos)
         program = program.substr(slash + 1);
-    program = AsciiUpper(program.substr(0, program.find('.')));
-    return program == "KEYB";
+    return AsciiUpper(program.substr(0, program.find('.'))) == "KEYB";
+}
+
+// An INSTALL= line of the owner's that loads the keyboard driver.
+bool LoadsKeyb(const std::string& conditionalLine) {
+    const std::string line = conditionalLine.substr(ConditionLength(conditionalLine));
+    const std::string key = KeyOf(line);
+    return (key == "INSTALL" || key == "INSTALLHIGH") && StartsKeyb(ValueOf(line));
 }
 
 bool HoldsSwitchN(const std::string& value) {
@@ -75,7 +110,10 @@ bool HoldsSwitchN(const std::string& value) {
     return false;
 }
 
+// Inserts a line of its own: a line before it without a line end (the last one) gets one.
 void Insert(TextLines& text, std::size_t at, const std::string& line) {
+    if (at > 0 && text.lines[at - 1].end.empty())
+        text.lines[at - 1].end = LineEnd;
     text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(at), {line, LineEnd});
 }
 
@@ -189,39 +227,132 @@ bool HoldsInstallLine(const std::string& configSys) {
 
 SystemFileEdit CloseKeysInConfigSys(const std::string& configSys, bool switchN) {
     SystemFileEdit result{configSys, {}};
-    if (HoldsInstallLine(configSys))
-        return result;
     TextLines text = SplitLines(configSys);
-    std::size_t at = FindLast(text, LoadsKeyb);
-    if (at != std::string::npos) {
-        ++at;
-    } else {
-        at = text.lines.size();
-        EndLastLine(text);
-        // With menu blocks, the lines at the end belong to the last block only.
-        const std::size_t header = FindLast(text, IsBlockHeader);
-        if (header != std::string::npos && AsciiUpper(Trim(text.lines[header].text)) != CommonBlock) {
-            Insert(text, at++, CommonBlock);
-            result.edits.push_back({LineEdit::Kind::Added, {}, CommonBlock});
+    std::vector<bool> every = RunByEveryStart(text);
+    auto findLastEvery = [&](bool (*matches)(const std::string&)) {
+        for (std::size_t i = text.lines.size(); i-- > 0;) {
+            if (every[i] && matches(text.lines[i].text))
+                return i;
+        }
+        return std::string::npos;
+    };
+    // Our line counts only where every start runs it; elsewhere another goes where they all do.
+    const std::size_t ours = findLastEvery(IsInstallLine);
+    std::size_t at = ours;
+    if (at == std::string::npos) {
+        // After the keyboard driver, so that the prompt has the owner's keyboard; a driver that
+        // only some menu choices load counts only for them, so the line then goes last.
+        const std::size_t keyb = FindLast(text, LoadsKeyb);
+        if (keyb != std::string::npos && every[keyb]) {
+            at = keyb + 1;
+        } else {
+            at = text.lines.size();
+            // With menu blocks, the lines at the end belong to the last block only.
+            const std::size_t header = FindLast(text, IsBlockHeader);
+            if (header != std::string::npos && BlockName(text.lines[header].text) != "COMMON") {
+                Insert(text, at++, CommonBlock);
+                every.push_back(false);
+                result.edits.push_back({LineEdit::Kind::Added, {}, CommonBlock});
+            }
         }
     }
     if (switchN) {
-        const std::size_t switches =
-            FindLast(text, [](const std::string& line) { return KeyOf(line) == "SWITCHES"; });
-        if (switches == std::string::npos) {
-            Insert(text, at++, "SWITCHES=/N");
-            result.edits.push_back({LineEdit::Kind::Added, {}, "SWITCHES=/N"});
-        } else if (!HoldsSwitchN(ValueOf(text.lines[switches].text))) {
-            std::string& line = text.lines[switches].text;
+        // /N in every SWITCHES= line, and one that every start runs.
+        bool everyStart = false;
+        for (std::size_t i = 0; i < text.lines.size(); ++i) {
+            std::string& line = text.lines[i].text;
+            const std::size_t condition = ConditionLength(line);
+            if (KeyOf(line.substr(condition)) != "SWITCHES")
+                continue;
+            everyStart = everyStart || every[i];
+            if (HoldsSwitchN(ValueOf(line.substr(condition))))
+                continue;
             const std::string before = line;
             line = line.substr(0, line.find_last_not_of(" \t") + 1) + " /N";
             result.edits.push_back({LineEdit::Kind::Replaced, before, line});
         }
+        if (!everyStart) {
+            Insert(text, at++, "SWITCHES=/N");
+            result.edits.push_back({LineEdit::Kind::Added, {}, "SWITCHES=/N"});
+        }
     }
-    Insert(text, at, InstallLine);
-    result.edits.push_back({LineEdit::Kind::Added, {}, InstallLine});
-    result.text = JoinLines(text);
+    if (ours == std::string::npos) {
+        Insert(text, at, InstallLine);
+        result.edits.push_back({LineEdit::Kind::Added, {}, InstallLine});
+    }
+    if (!result.edits.empty())
+        result.text = JoinLines(text);
     return result;
+}
+
+namespace {
+
+// True when every start has loaded KEYB before our INSTALL= line (`toOurLine`), or by the end.
+bool KeybRunsBefore(const std::string& configSys, bool toOurLine) {
+    const TextLines text = SplitLines(configSys);
+    const std::vector<bool> every = RunByEveryStart(text);
+    std::size_t ours = text.lines.size();
+    for (std::size_t i = 0; toOurLine && i < text.lines.size() && ours == text.lines.size(); ++i) {
+        if (every[i] && IsInstallLine(text.lines[i].text))
+            ours = i;
+    }
+    // The menu's items, and whether each has loaded the keyboard driver by our line.
+    std::vector<std::pair<std::string, bool>> items;
+    std::string block;
+    for (std::size_t i = 0; i < ours; ++i) {
+        const std::string& line = text.lines[i].text;
+        if (IsBlockHeader(line)) {
+            block = BlockName(line);
+        } else if (block == "MENU" && KeyOf(line) == "MENUITEM") {
+            const std::string value = ValueOf(line);
+            items.push_back({AsciiUpper(Trim(value.substr(0, value.find(',')))), false});
+        } else if (LoadsKeyb(line)) {
+            if (every[i])
+                return true;
+            for (auto& item : items)
+                item.second = item.second || item.first == block;
+        }
+    }
+    if (items.empty())
+        return false;
+    for (const auto& item : items) {
+        if (!item.second)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool KeybRunsBeforeInstallLine(const std::string& configSys) {
+    return KeybRunsBefore(configSys, true);
+}
+
+bool KeybRunsInConfigSys(const std::string& configSys) {
+    return KeybRunsBefore(configSys, false);
+}
+
+bool KeybRunsBeforeBootScriptLine(const std::string& autoexecBat) {
+    const std::string ours = AsciiUpper(QG_BOOT_FOLDER "\\" QG_BOOT_PROGRAM);
+    for (const TextLine& line : SplitLines(autoexecBat).lines) {
+        std::string command = Trim(line.text);
+        if (AsciiUpper(command) == ours)
+            return false;
+        if (!command.empty() && command[0] == '@')
+            command = Trim(command.substr(1));
+        // LH /L:1 KEYB GR: the program after LOADHIGH and its options.
+        const std::string first = AsciiUpper(command.substr(0, command.find_first_of(" \t")));
+        if (first == "LH" || first == "LOADHIGH") {
+            std::size_t at = first.size();
+            while ((at = command.find_first_not_of(" \t", at)) != std::string::npos &&
+                   command[at] == '/')
+                at = command.find_first_of(" \t", at);
+            command = at == std::string::npos ? std::string() : command.substr(at);
+        }
+        if (StartsKeyb(command))
+            return true;
+    }
+    return false;
 }
 
 bool IsTextMsdosSys(const std::string& msdosSys) {
@@ -230,11 +361,26 @@ bool IsTextMsdosSys(const std::string& msdosSys) {
         if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
             return false;
     }
+    // Windows 95 writes [Paths] and [Options]; a file with [Paths] alone is valid too.
     for (const TextLine& line : SplitLines(body).lines) {
-        if (AsciiUpper(Trim(line.text)) == "[OPTIONS]")
+        if (IsBlockHeader(line.text) &&
+            (BlockName(line.text) == "OPTIONS" || BlockName(line.text) == "PATHS"))
             return true;
     }
     return false;
+}
+
+std::optional<std::string> SettingIn(const std::string& text, const std::string& section,
+                                     const std::string& key) {
+    std::optional<std::string> value;
+    bool inSection = false;
+    for (const TextLine& line : SplitLines(text).lines) {
+        if (IsBlockHeader(line.text))
+            inSection = BlockName(line.text) == AsciiUpper(section);
+        else if (inSection && KeyOf(line.text) == AsciiUpper(key))
+            value = ValueOf(line.text);
+    }
+    return value;
 }
 
 SystemFileEdit CloseKeysInMsdosSys(const std::string& msdosSys) {
@@ -242,16 +388,23 @@ SystemFileEdit CloseKeysInMsdosSys(const std::string& msdosSys) {
     if (!IsTextMsdosSys(msdosSys))
         return result;
     TextLines text = SplitLines(msdosSys);
-    const std::size_t header = FindLast(text, [](const std::string& line) {
-        return AsciiUpper(Trim(line)) == "[OPTIONS]";
-    });
+    auto isOptions = [](const std::string& line) {
+        return IsBlockHeader(line) && BlockName(line) == "OPTIONS";
+    };
+    std::size_t header = FindLast(text, isOptions);
+    if (header == std::string::npos) {
+        header = text.lines.size();
+        Insert(text, header, "[Options]");
+        result.edits.push_back({LineEdit::Kind::Added, {}, "[Options]"});
+    }
     std::size_t end = header + 1;
     while (end < text.lines.size() && !IsBlockHeader(text.lines[end].text))
         ++end;
     const struct {
         const char* name;
         bool addWhenAbsent;
-    } settings[] = {{"BootKeys", true}, {"BootWarn", true}, {"BootMenu", false}};
+    } settings[] = {{"BootKeys", true},      {"BootWarn", true}, {"BootMenu", false},
+                    {"BootFailSafe", false}, {"BootSafe", false}};
     std::vector<std::string> added;
     for (const auto& setting : settings) {
         const std::string closed = std::string(setting.name) + "=0";
@@ -354,18 +507,55 @@ SystemFileRestore OpenKeysInConfigSys(bool present, const std::string& configSys
     return Written(configSys, JoinLines(text));
 }
 
-SystemFileRestore OpenKeysInMsdosSys(const std::string& msdosSys, const SystemFileRecord& record) {
-    const SystemFileEdit lockWrote = CloseKeysInMsdosSys(record.bytes);
+namespace {
+
+// A file the lock edited with `close`, without the lock's changes (see OpenKeysInMsdosSys).
+SystemFileRestore OpenKeys(const std::string& now, const SystemFileRecord& record,
+                           SystemFileEdit (*close)(const std::string&)) {
+    const SystemFileEdit lockWrote = close(record.bytes);
     if (lockWrote.edits.empty())
         return {};
-    if (msdosSys == lockWrote.text) {
-        SystemFileRestore restore = Written(msdosSys, record.bytes);
+    if (now == lockWrote.text) {
+        SystemFileRestore restore = Written(now, record.bytes);
         restore.exact = true;
         return restore;
     }
-    TextLines text = SplitLines(msdosSys);
+    TextLines text = SplitLines(now);
     UndoEdits(text, lockWrote.edits);
-    return Written(msdosSys, JoinLines(text));
+    return Written(now, JoinLines(text));
+}
+
+} // namespace
+
+SystemFileRestore OpenKeysInMsdosSys(const std::string& msdosSys, const SystemFileRecord& record) {
+    return OpenKeys(msdosSys, record, CloseKeysInMsdosSys);
+}
+
+SystemFileEdit CloseKeysInCompressionIni(const std::string& ini) {
+    SystemFileEdit result{ini, {}};
+    TextLines text = SplitLines(ini);
+    bool found = false;
+    for (TextLine& line : text.lines) {
+        if (KeyOf(line.text) != "SWITCHES")
+            continue;
+        found = true;
+        if (HoldsSwitchN(ValueOf(line.text)))
+            continue;
+        const std::string before = line.text;
+        line.text = line.text.substr(0, line.text.find_last_not_of(" \t") + 1) + " /N";
+        result.edits.push_back({LineEdit::Kind::Replaced, before, line.text});
+    }
+    if (!found) {
+        Insert(text, text.lines.size(), "Switches=/N");
+        result.edits.push_back({LineEdit::Kind::Added, {}, "Switches=/N"});
+    }
+    if (!result.edits.empty())
+        result.text = JoinLines(text);
+    return result;
+}
+
+SystemFileRestore OpenKeysInCompressionIni(const std::string& ini, const SystemFileRecord& record) {
+    return OpenKeys(ini, record, CloseKeysInCompressionIni);
 }
 
 } // namespace qg

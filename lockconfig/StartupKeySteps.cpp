@@ -13,14 +13,67 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace qg {
 
 namespace {
 
-// The DOS start-up files that tell which DOS boots from drive C:.
-constexpr char KernelSysPath[] = "c:\\kernel.sys";
-constexpr char IoSysPath[] = "c:\\io.sys";
+// The configuration files that a DOS may read instead of CONFIG.SYS (DosSystem.h), with
+// their records.
+struct ConfigFileRow {
+    const char* name;
+    const SwappedFile& file;
+    const char* record;
+};
+const ConfigFileRow ConfigFiles[] = {
+    {"CONFIG.SYS", ConfigSysFile, ConfigSysRecordPath},
+    {"FDCONFIG.SYS", FdconfigSysFile, QG_BOOT_FOLDER_LOWER "\\fdconfig.qgr"},
+    {"DCONFIG.SYS", DconfigSysFile, QG_BOOT_FOLDER_LOWER "\\dconfig.qgr"},
+};
+const ConfigFileRow& ConfigFileNamed(const std::string& name) {
+    for (const ConfigFileRow& row : ConfigFiles) {
+        if (name == row.name)
+            return row;
+    }
+    return ConfigFiles[0];
+}
+
+// A file on a compressed C:'s host drive, found at run time: a row of the swap built for it,
+// its names beside it on that drive, its record carrying the drive's letter ("msdosh.qgr").
+struct HostFile {
+    std::string path, scratch, backup, record;
+    SwappedFile Row() const {
+        return {path.c_str(), scratch.c_str(), backup.c_str(),
+                SwappedFile::ReadOnly::KeptThrough, SwappedFile::ScratchOwner::ByName};
+    }
+};
+HostFile OnHost(char drive, const std::string& base, const char* extension,
+                const std::string& recordBase) {
+    const char letter = static_cast<char>(drive | 0x20);
+    const std::string stem = std::string(1, letter) + ":\\" + base;
+    return {stem + "." + extension, stem + ".qgn", stem + ".qgb",
+            std::string(QG_BOOT_FOLDER_LOWER "\\") + recordBase + letter + ".qgr"};
+}
+HostFile HostMsdosSys(char drive) {
+    return OnHost(drive, "msdos", "sys", "msdos");
+}
+HostFile HostIni(char drive, const std::string& name) {
+    const std::string base = name.rfind("DBL", 0) == 0 ? "dblspace" : "drvspace";
+    return OnHost(drive, base, "ini", base.substr(0, 3) + "spc");
+}
+// The hosts whose files a record in the boot folder says the lock changed.
+std::vector<char> HostsRecorded() {
+    std::vector<char> hosts;
+    for (char drive = 'D'; drive <= 'Z'; ++drive) {
+        if (AnyFileExists(HostMsdosSys(drive).record) ||
+            AnyFileExists(HostIni(drive, "DRVSPACE.INI").record) ||
+            AnyFileExists(HostIni(drive, "DBLSPACE.INI").record))
+            hosts.push_back(drive);
+    }
+    return hosts;
+}
 
 // These swaps take no pause.
 const Pause NoPause = [](double) {};
@@ -110,17 +163,12 @@ void Restore(const SwappedFile& file, const char* recordPath, const FileOnDisk& 
 } // namespace
 
 bool StartupKeysClosed() {
-    const FileOnDisk config = ReadFileOnDisk(ConfigSysFile);
-    return config.readable && HoldsInstallLine(config.bytes);
-}
-
-DosSystem JudgeDosSystemOnDriveC() {
-    const FileOnDisk msdos = ReadFileOnDisk(MsdosSysFile);
-    std::string ioSys;
-    if (AnyFileExists(IoSysPath) && ReadWholeFile(IoSysPath, ioSys) != NO_ERROR)
-        ioSys.clear();
-    return JudgeDosSystem(msdos.readable && IsTextMsdosSys(msdos.bytes),
-                          AnyFileExists(KernelSysPath), ioSys);
+    for (const ConfigFileRow& row : ConfigFiles) {
+        const FileOnDisk config = ReadFileOnDisk(row.file);
+        if (config.readable && HoldsInstallLine(config.bytes))
+            return true;
+    }
+    return false;
 }
 
 void CloseStartupKeys(Outcome& outcome) {
@@ -130,49 +178,107 @@ void CloseStartupKeys(Outcome& outcome) {
     FileOnDisk msdos;
     Outcome msdosOutcome;
     const bool msdosRead = ReadReadable(MsdosSysFile, msdos, msdosOutcome);
-    const DosSystem system = JudgeDosSystemOnDriveC();
-    if (system == DosSystem::Windows9x || AnyFileExists(MsdosSysFile.backup)) {
+    const StartupJudgement judged = JudgeStartupHere();
+    const bool msdosOnC = judged.msdosSys && judged.systemDrive == 'C';
+    if (msdosOnC || AnyFileExists(MsdosSysFile.backup)) {
         for (const std::string& failure : msdosOutcome.Failures())
             outcome.Fail(failure);
     }
     for (const std::string& note : msdosOutcome.Notes())
         outcome.Note(note);
-    const bool switchN = TakesSwitchN(system);
+    const ConfigFileRow& configRow = ConfigFileNamed(judged.configFile);
     FileOnDisk config;
-    if (ReadReadable(ConfigSysFile, config, outcome))
-        CloseFile(ConfigSysFile, ConfigSysRecordPath, config,
-                  CloseKeysInConfigSys(config.bytes, switchN), switchN, outcome);
+    if (ReadReadable(configRow.file, config, outcome))
+        CloseFile(configRow.file, configRow.record, config,
+                  CloseKeysInConfigSys(config.bytes, judged.switchN), judged.switchN, outcome);
     // Only Windows 95/98 read these settings; elsewhere MSDOS.SYS is left as it is.
-    if (msdosRead && system == DosSystem::Windows9x)
+    if (msdosRead && msdosOnC)
         CloseFile(MsdosSysFile, MsdosSysRecordPath, msdos, CloseKeysInMsdosSys(msdos.bytes),
                   false, outcome);
+    if (!judged.compressed || !judged.systemDrive)
+        return;
+    if (judged.msdosSys) {
+        const HostFile host = HostMsdosSys(judged.systemDrive);
+        FileOnDisk found;
+        if (ReadReadable(host.Row(), found, outcome) && found.present)
+            CloseFile(host.Row(), host.record.c_str(), found, CloseKeysInMsdosSys(found.bytes),
+                      false, outcome);
+    }
+    if (!judged.compressionIni.empty()) {
+        const HostFile host = HostIni(judged.systemDrive, judged.compressionIni);
+        FileOnDisk found;
+        if (ReadReadable(host.Row(), found, outcome) && found.present)
+            CloseFile(host.Row(), host.record.c_str(), found,
+                      CloseKeysInCompressionIni(found.bytes), false, outcome);
+    }
 }
 
-void OpenStartupKeys(Outcome& outcome) {
+namespace {
+
+// Puts one recorded file back with `open`, when it has a record.
+void OpenRecorded(const SwappedFile& file, const char* recordPath,
+                  SystemFileRestore (*open)(const std::string&, const SystemFileRecord&),
+                  Outcome& outcome) {
     std::optional<SystemFileRecord> record;
-    if (ReadRecord(MsdosSysRecordPath, record, outcome) && record) {
-        FileOnDisk msdos;
-        if (ReadReadable(MsdosSysFile, msdos, outcome)) {
-            const SystemFileRestore restore =
-                msdos.present ? OpenKeysInMsdosSys(msdos.bytes, *record) : SystemFileRestore();
-            Restore(MsdosSysFile, MsdosSysRecordPath, msdos, restore, record->attributes,
-                    outcome);
+    if (!ReadRecord(recordPath, record, outcome) || !record)
+        return;
+    FileOnDisk found;
+    if (ReadReadable(file, found, outcome)) {
+        const SystemFileRestore restore =
+            found.present ? open(found.bytes, *record) : SystemFileRestore();
+        Restore(file, recordPath, found, restore, record->attributes, outcome);
+    }
+}
+
+} // namespace
+
+void OpenStartupKeys(Outcome& outcome) {
+    OpenRecorded(MsdosSysFile, MsdosSysRecordPath, OpenKeysInMsdosSys, outcome);
+    for (const char host : HostsRecorded()) {
+        const HostFile msdos = HostMsdosSys(host);
+        OpenRecorded(msdos.Row(), msdos.record.c_str(), OpenKeysInMsdosSys, outcome);
+        for (const char* name : {"DRVSPACE.INI", "DBLSPACE.INI"}) {
+            const HostFile ini = HostIni(host, name);
+            OpenRecorded(ini.Row(), ini.record.c_str(), OpenKeysInCompressionIni, outcome);
         }
     }
-    if (ReadRecord(ConfigSysRecordPath, record, outcome)) {
+    std::optional<SystemFileRecord> record;
+    for (const ConfigFileRow& row : ConfigFiles) {
+        if (!ReadRecord(row.record, record, outcome))
+            continue;
         FileOnDisk config;
-        if (ReadReadable(ConfigSysFile, config, outcome)) {
-            const SystemFileRestore restore =
-                OpenKeysInConfigSys(config.present, config.bytes, record ? &*record : nullptr);
-            if (record) {
-                Restore(ConfigSysFile, ConfigSysRecordPath, config, restore, record->attributes,
-                        outcome);
-            } else if (restore.action == SystemFileRestore::Action::Write) {
-                SwapFile(ConfigSysFile, config, restore.text, config.attributes, 0, NoPause,
-                         outcome);
-            }
+        if (!ReadReadable(row.file, config, outcome))
+            continue;
+        const SystemFileRestore restore =
+            OpenKeysInConfigSys(config.present, config.bytes, record ? &*record : nullptr);
+        if (record) {
+            Restore(row.file, row.record, config, restore, record->attributes, outcome);
+        } else if (restore.action == SystemFileRestore::Action::Write) {
+            SwapFile(row.file, config, restore.text, config.attributes, 0, NoPause, outcome);
         }
     }
+}
+
+void RecoverHostFiles() {
+    for (const char host : HostsRecorded()) {
+        RecoverSwap(HostMsdosSys(host).Row());
+        for (const char* name : {"DRVSPACE.INI", "DBLSPACE.INI"})
+            RecoverSwap(HostIni(host, name).Row());
+    }
+}
+
+PromptKeyboards JudgePromptKeyboards(const StartupJudgement& judged) {
+    const FileOnDisk config = ReadFileOnDisk(ConfigFileNamed(judged.configFile).file);
+    const FileOnDisk script = ReadFileOnDisk(BootScriptFile);
+    // A file that cannot be read shows no KEYB: the US keyboard, which refuses more passwords
+    // but locks no one out.
+    const std::string configText = config.readable ? config.bytes : std::string();
+    PromptKeyboards keyboards;
+    keyboards.strongUs =
+        !KeybRunsBeforeInstallLine(CloseKeysInConfigSys(configText, judged.switchN).text);
+    keyboards.ordinaryUs = !KeybRunsInConfigSys(configText) &&
+                           !(script.readable && KeybRunsBeforeBootScriptLine(script.bytes));
+    return keyboards;
 }
 
 } // namespace qg

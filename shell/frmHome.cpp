@@ -5,6 +5,7 @@
 
 #include "lockconfig/BootFiles.h"
 #include "lockconfig/BootScript.h"
+#include "lockconfig/DosSystem.h"
 #include "lockconfig/LockActions.h"
 #include "lockconfig/Messages.h"
 #include "lockconfig/PasswordEntry.h"
@@ -51,6 +52,8 @@ constexpr char StatusNotActive[] = "Not Active";
 constexpr char StatusActive[] = "Quillgate is active.";
 // The line is there, but qg.exe or every password file is missing: the boot only goes on.
 constexpr char StatusDamaged[] = "Quillgate is damaged.";
+// The line is there, but FreeDOS starts FDAUTO.BAT instead of the boot script.
+constexpr char StatusNotRun[] = "Not Active: FDAUTO.BAT runs.";
 
 constexpr COLORREF DarkBlue = RGB(0, 0, 192);
 constexpr COLORREF Navy = RGB(0, 0, 128);
@@ -165,6 +168,9 @@ void frmHome::ShowStatus(const LockStatusShown& shown) {
     case LockStatusShown::Status::Damaged:
         SetLabelText(lblinfo3, StatusDamaged);
         break;
+    case LockStatusShown::Status::NotRun:
+        SetLabelText(lblinfo3, StatusNotRun);
+        break;
     }
     if (shown.option != LockStatusShown::Option::Unchanged)
         SelectOption(shown.option == LockStatusShown::Option::Yes);
@@ -207,12 +213,13 @@ void frmHome::Apply() {
         PasswordRequest request = RequestNewPassword(m_hwnd);
         if (request.selectNo)
             SelectOption(false);
-        if (!request.password.empty()) {
-            const StartupKeysChoice keys = ChooseStartupKeys(request.password.str());
+        const std::optional<StartupKeysChoice> keys =
+            request.password.empty() ? std::nullopt : ChooseStartupKeys(request.password.str());
+        if (keys) {
             Outcome outcome;
             {
                 const ScopedFlag changing(m_changingFiles);
-                outcome = InstallLock(request.password, m_app.Folder(), Wait, keys);
+                outcome = InstallLock(request.password, m_app.Folder(), Wait, *keys);
             }
             request.password.wipe();
             FinishApply(outcome, true);
@@ -227,20 +234,42 @@ void frmHome::Apply() {
     }
 }
 
-StartupKeysChoice frmHome::ChooseStartupKeys(const std::string& password) {
-    // Read back from the disk each time: the program keeps no settings of its own.
+std::optional<StartupKeysChoice> frmHome::ChooseStartupKeys(const std::string& password) {
+    // Read back from the disk each time: the program keeps no settings of its own. The files
+    // on the drives decide, not the running Windows, which may be the other side of a dual boot.
+    const StartupJudgement judged = JudgeStartupHere();
     const bool closed = StartupKeysClosed();
-    // A password the prompt before KEYB cannot take would lock the owner out at every boot.
+    // A password that a prompt cannot take would lock the owner out at every boot: each prompt
+    // has the US keyboard unless KEYB runs before it.
     const std::string differ = CharactersTypedDifferentlyHere(password);
-    if (!differ.empty()) {
+    const PromptKeyboards keyboards = JudgePromptKeyboards(judged);
+    if (!differ.empty() && keyboards.strongUs) {
+        if (keyboards.ordinaryUs) {
+            ShowMessage(m_hwnd, Messages::PasswordNotTypeable, PasswordNotTypeableText(differ));
+            return std::nullopt;
+        }
         ShowMessage(m_hwnd, Messages::KeyboardDiffers, KeyboardDiffersText(differ));
-        return closed ? StartupKeysChoice::Open : StartupKeysChoice::LeaveAlone;
+        return OrdinaryLock(judged, closed);
+    }
+    if (!differ.empty() && keyboards.ordinaryUs && !closed) {
+        // Only the strong lock's prompt, after KEYB, can take this password.
+        if (AskQuestion(m_hwnd, Messages::CloseStartupKeys, CloseStartupKeysText(judged.openWays)))
+            return StartupKeysChoice::Close;
+        ShowMessage(m_hwnd, Messages::PasswordNotTypeable, PasswordNotTypeableText(differ));
+        return std::nullopt;
     }
     // Closed ones stay closed, and what a cut-short run left half closed gets finished.
     if (closed)
         return StartupKeysChoice::Close;
-    return AskQuestion(m_hwnd, Messages::CloseStartupKeys) ? StartupKeysChoice::Close
-                                                           : StartupKeysChoice::LeaveAlone;
+    if (AskQuestion(m_hwnd, Messages::CloseStartupKeys, CloseStartupKeysText(judged.openWays)))
+        return StartupKeysChoice::Close;
+    return OrdinaryLock(judged, false);
+}
+
+StartupKeysChoice frmHome::OrdinaryLock(const StartupJudgement& judged, bool keysClosed) {
+    if (!judged.bootScriptRuns)
+        ShowMessage(m_hwnd, Messages::BootScriptSkipped);
+    return keysClosed ? StartupKeysChoice::Open : StartupKeysChoice::LeaveAlone;
 }
 
 void frmHome::FinishApply(const Outcome& outcome, bool installed) {

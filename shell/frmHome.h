@@ -4,10 +4,12 @@
  */
 #pragma once
 
+#include "lockconfig/DosSystem.h"
 #include "lockconfig/LockActions.h"
 #include "lockconfig/LockStatus.h"
 #include "shell/Form.h"
 
+#include <optional>
 #include <string>
 
 namespace qg {
@@ -35,7 +37,10 @@ private:
     void OnApply();
     void Apply();
     // Asks about the start-up keys, or says why it does not; what the installation does.
-    StartupKeysChoice ChooseStartupKeys(const std::string& password);
+    // Nothing when the password is refused: no prompt on this PC could take it.
+    std::optional<StartupKeysChoice> ChooseStartupKeys(const std::string& password);
+    // The ordinary lock, saying so where the boot script does not run.
+    StartupKeysChoice OrdinaryLock(const StartupJudgement& judged, bool keysClosed);
     void FinishApply(const Outcome& outcome, bool installed);
     void OnAbout();
     void OnClose();

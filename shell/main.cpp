@@ -2,6 +2,7 @@
  * Entry point of quillgate.exe. The program takes no arguments and keeps no settings.
  */
 #include "lockconfig/Messages.h"
+#include "lockconfig/StartupKeySteps.h"
 #include "lockconfig/FileSwap.h"
 #include "shell/Application.h"
 
@@ -20,6 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything reads the boot script, CONFIG.SYS or MSDOS.SYS: an interrupted swap
     // leaves a backup to put back.
     qg::RecoverSwappedFiles();
+    qg::RecoverHostFiles();
     qg::Application app(qg::ApplicationFolder());
     return app.Run();
 }

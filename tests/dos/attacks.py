@@ -64,6 +64,11 @@ class Attack:
         drive[realdos.PASSWORD_FILE] = boot.scrambled(TOOLS, self.dir, PASSWORD)
         drive["AUTOEXEC.BAT"] = script or boot_script()
         drive.update(files or {})
+        if SYSTEM == "freedos" and config and realdos.INSTALL_LINE in config:
+            # As the configuration program writes the strong lock for a FreeDOS that has
+            # FDCONFIG.SYS, which the kernel reads instead of CONFIG.SYS.
+            drive["FDCONFIG.SYS"] = config.encode("ascii")
+            config = None
         self.disk = os.path.join(self.dir, "disk.img")
         realdos.make_disk(self.disk, {k: v for k, v in drive.items() if v is not None},
                           kernel_wait=kernel_wait, config_sys=config or realdos.CONFIG_SYS,
@@ -513,10 +518,17 @@ ADVICE = {
 }
 
 NO_WAIT = "MS-DOS 4.0 has no start-up wait (the F5/F8 keys came with MS-DOS 6)"
-WINDOWS_STRONG = ("Quillgate writes `BootKeys=0` (F5 and F8 do nothing) and `BootWarn=0` (no "
-                  "Startup menu after a start that did not finish) into the `[Options]` "
-                  "section of the text `C:\\MSDOS.SYS`, and `" + realdos.INSTALL_LINE
-                  + "` into `C:\\CONFIG.SYS`; Windows 95/98 could not be booted here")
+WINDOWS_STRONG = ("Quillgate writes `BootKeys=0` and `BootWarn=0` into the `[Options]` "
+                  "section of the text `MSDOS.SYS` that starts the PC, and `"
+                  + realdos.INSTALL_LINE + "` into `C:\\CONFIG.SYS`; Windows 95/98 could not "
+                  "be booted here, so what these settings do is not measured")
+# Per row, what the public documentation leaves open and nothing here could boot.
+WINDOWS_KEYS_UNKNOWN = (WINDOWS_STRONG + ". `BootKeys=0` is documented to switch off F5 and F8; "
+                        "whether it also closes the Ctrl key that Windows 98 takes for its "
+                        "Startup menu is not documented clearly")
+WINDOWS_WARN_UNKNOWN = (WINDOWS_STRONG + ". Whether `BootWarn=0` makes Windows start normally or "
+                        "silently in Safe mode (which skips the boot script) after a start that "
+                        "did not finish is not documented clearly")
 ECHO_LINES = ["ECHO Starting the drivers of this computer, please wait.",
               "ECHO Mouse driver and keyboard layout loaded."]
 # Title, what each system runs (a function, or the reason it does not apply), the advice.
@@ -573,14 +585,14 @@ ROWS = [
     ("Windows 95/98: F5 or F8 at \"Starting Windows\"", None,
      "F5 skips the start-up files; F8 offers step-by-step confirmation (N to the prompt's "
      "line) and Safe mode, which skips the boot script: the lock is skipped", "windows"),
-    ("Windows 95/98: F5 or F8 at \"Starting Windows\"" + STRONG, None, WINDOWS_STRONG,
+    ("Windows 95/98: F5 or F8 at \"Starting Windows\"" + STRONG, None, WINDOWS_KEYS_UNKNOWN,
      "strong"),
     ("Windows 95/98: the boot after one that did not finish (a restart at the prompt, three "
      "wrong passwords, Ctrl+Alt+Del)", None,
      "Windows opens its Startup menu, whose Safe mode skips the boot script without any key "
      "pressed: the lock is skipped", "windows"),
-    ("Windows 95/98: the boot after one that did not finish" + STRONG, None, WINDOWS_STRONG,
-     "strong"),
+    ("Windows 95/98: the boot after one that did not finish" + STRONG, None,
+     WINDOWS_WARN_UNKNOWN, "strong"),
 ]
 
 
@@ -695,11 +707,14 @@ def main(argv):
                     "keys were seen to reach DOS. `./test` measures every row again "
                     "(`dos.msdos4.attacks`, `dos.freedos.attacks`) and fails where a verdict "
                     "changes. Rows ending in \"strong lock\" boot a drive on which the owner "
-                    "answered Yes to closing the start-up keys: `C:\\CONFIG.SYS` also holds "
-                    + " and ".join(f"`{line}`" for line in STRONG_LINES["freedos"]) + " on "
-                    "FreeDOS, " + " and ".join(f"`{line}`" for line in STRONG_LINES["msdos4"])
-                    + " on MS-DOS 4.0: the lines of the configuration program's strong lock. Windows "
-                    "95/98 could not be booted here.\n\n" + text)
+                    "answered Yes to closing the start-up keys: on FreeDOS `C:\\FDCONFIG.SYS`, "
+                    "which its kernel reads instead of `C:\\CONFIG.SYS`, holds the bench's "
+                    "lines and "
+                    + " and ".join(f"`{line}`" for line in STRONG_LINES["freedos"]) + "; on "
+                    "MS-DOS 4.0 `C:\\CONFIG.SYS` also holds "
+                    + " and ".join(f"`{line}`" for line in STRONG_LINES["msdos4"])
+                    + ": the lines of the configuration program's strong lock. Windows 95/98 "
+                    "could not be booted here.\n\n" + text)
     print(text)
     return 0
 

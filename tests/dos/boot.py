@@ -3,7 +3,7 @@
 case of cases.txt a run, or the whole chain with the configuration program under Wine.
 
     boot.py SOURCE_DIR BIN_DIR WORK_DIR tools
-    boot.py SOURCE_DIR BIN_DIR WORK_DIR msdos4|freedos all|chain|chain-strong|CASE...
+    boot.py SOURCE_DIR BIN_DIR WORK_DIR msdos4|freedos all|chain|chain-strong|chain-fdconfig|way-back|CASE...
 
 "tools" assembles the test helpers and builds the password-file maker into WORK_DIR/tools
 (ctest runs it first). Exit status 0: passed; 1: failed; 77: skipped, because the system's
@@ -318,20 +318,22 @@ def check_memory(disk, who, texts, forms):
 BOOT_ERRORS = r"(?i)error in config|config\.sys error|bad command|unrecognized"
 
 
-def run_chain(tools, work, system, strong=False):
+def run_chain(tools, work, system, strong=False, fdconfig=False):
     """The configuration program installs the lock through its windows under Wine; that drive
     C:'s boot script and boot folder, with the rest of a boot after them, go onto a disk that
     the system boots: the right password lets the boot go on, three wrong ones restart the PC.
     After a removal under Wine the same boot goes straight through. strong: the lock that
     closes the start-up keys, on a drive C: with the system's own start-up files (from which
     the program decides what CONFIG.SYS may hold); the prompt then asks once, from CONFIG.SYS,
-    and the removal puts CONFIG.SYS back byte for byte."""
+    and the removal puts CONFIG.SYS back byte for byte. fdconfig: the strong lock on a FreeDOS
+    drive with FDCONFIG.SYS, which the kernel reads instead of CONFIG.SYS: the line goes there."""
     prefix = os.environ.get("WINEPREFIX", "")
     drive = os.path.join(prefix, "drive_c")
     qgdrive = os.environ.get("QGDRIVE")
     if not prefix or not os.path.isdir(drive) or not qgdrive:
         raise Failure("needs the Wine bench of ./test (WINEPREFIX) and QGDRIVE")
-    dir = fresh_dir(work, system + (".chain-strong" if strong else ".chain"))
+    dir = fresh_dir(work, system + (".chain-fdconfig" if fdconfig else
+                                    ".chain-strong" if strong else ".chain"))
     folder = realdos.system_dir(system)
     # The strong lock's drive C: before the installation: the system's start-up files and the
     # bench's CONFIG.SYS, which the program merges its lines into.
@@ -339,6 +341,9 @@ def run_chain(tools, work, system, strong=False):
                 for name in ("IO.SYS", "MSDOS.SYS", "KERNEL.SYS")
                 if os.path.isfile(os.path.join(folder, name))}
     laid_out["CONFIG.SYS"] = realdos.CONFIG_SYS.encode("ascii")
+    if fdconfig:
+        laid_out["FDCONFIG.SYS"] = realdos.CONFIG_SYS.encode("ascii")
+    config_name = "FDCONFIG.SYS" if fdconfig else "CONFIG.SYS"
 
     def on_drive(name):
         """A file of drive C: by its DOS name, any letter case: its bytes, or None."""
@@ -362,8 +367,8 @@ def run_chain(tools, work, system, strong=False):
     def clean():
         for name in os.listdir(drive):
             lower = name.lower()
-            if (lower in ("autoexec.bat", realdos.BOOT_DIR.lower(), "config.sys", "msdos.sys",
-                          "io.sys", "kernel.sys")
+            if (lower in ("autoexec.bat", realdos.BOOT_DIR.lower(), "config.sys", "fdconfig.sys",
+                          "msdos.sys", "io.sys", "kernel.sys")
                     or lower in leftovers):
                 full = os.path.join(drive, name)
                 shutil.rmtree(full) if os.path.isdir(full) else os.unlink(full)
@@ -378,6 +383,8 @@ def run_chain(tools, work, system, strong=False):
                           system=system, config_sys=realdos.CONFIG_SYS if config is None
                           else config.decode("ascii"))
         realdos.copy_tree_to_disk(disk, drive)
+        if on_drive("FDCONFIG.SYS") is not None:
+            realdos.put_files(disk, {"FDCONFIG.SYS": on_drive("FDCONFIG.SYS")})
         script = realdos.read_file(disk, "AUTOEXEC.BAT") or b""
         realdos.put_files(disk, {"AUTOEXEC.BAT": script + batch_lines(
             ["c:\\t\\probe.com > c:\\t\\after.txt", "c:\\t\\done.com"])})
@@ -408,8 +415,11 @@ def run_chain(tools, work, system, strong=False):
                 with open(os.path.join(drive, name.lower()), "wb") as f:
                     f.write(data)
             wine("install-strong", "Sesame42")
-            if realdos.INSTALL_LINE.encode("ascii") not in (on_drive("CONFIG.SYS") or b""):
-                raise Failure("the strong lock wrote no INSTALL= line into CONFIG.SYS")
+            if realdos.INSTALL_LINE.encode("ascii") not in (on_drive(config_name) or b""):
+                raise Failure(f"the strong lock wrote no INSTALL= line into {config_name}")
+            if fdconfig and on_drive("CONFIG.SYS") != laid_out["CONFIG.SYS"]:
+                raise Failure("the strong lock changed CONFIG.SYS, which FreeDOS does not read "
+                              "beside FDCONFIG.SYS")
         else:
             wine("install", "Sesame42")
         status, went_on = boot("right", ["t:sesame42", "ret", "w:2.5", "t:Sesame42", "ret"])
@@ -433,6 +443,54 @@ def run_chain(tools, work, system, strong=False):
         check_screen(went_on, "0:" + PROMPT)
     finally:
         clean()
+
+
+# The way back for an owner who forgot the password, as README.md and README.txt give it: the
+# commands typed at A:\> after a start from a boot disk.
+WAY_BACK = ["DEL C:\\QG_DATA\\VHOD.DLL", "DEL C:\\QG_DATA\\VHOD.NEW"]
+
+
+def run_way_back(bin, tools, work, system):
+    """A drive C: locked both ways (the boot script's line and the strong lock's INSTALL= line,
+    a new password half written beside the old one) is started from a boot floppy of the same
+    DOS, which runs the documented commands; then drive C: boots again without a prompt, and
+    nothing on it but the password files has changed."""
+    dir = fresh_dir(work, system + ".way-back")
+    files = lock_files(bin, tools)
+    files[realdos.PASSWORD_FILE] = scrambled(tools, dir, "Forgot7")
+    files[realdos.NEW_PASSWORD_FILE] = scrambled(tools, dir, "Forgot8")
+    files["AUTOEXEC.BAT"] = boot_script([realdos.BOOT_LINE, "c:\\t\\probe.com > c:\\t\\after.txt",
+                                         "c:\\t\\done.com"])
+    disk = os.path.join(dir, "disk.img")
+    config = realdos.CONFIG_SYS + realdos.INSTALL_LINE + "\r\n"
+    realdos.make_disk(disk, files, config_sys=config, system=system)
+    kept = {name: realdos.read_file(disk, name) for name in files
+            if name not in (realdos.PASSWORD_FILE, realdos.NEW_PASSWORD_FILE)}
+    kept["CONFIG.SYS"] = realdos.read_file(disk, "CONFIG.SYS")
+    floppy = os.path.join(dir, "floppy.img")
+    realdos.make_floppy(floppy, {"DONE.COM": read(os.path.join(tools, "done.com")),
+                                 "AUTOEXEC.BAT": boot_script(WAY_BACK + ["A:\\DONE.COM"])},
+                        system=system)
+    with realdos.Machine(disk, dir, floppy=floppy) as machine:
+        status = machine.wait_end(BOOT_SECONDS)
+        if status != realdos.FINISHED:
+            raise Failure("the boot floppy did not run its commands to the end; its screen:\n"
+                          + realdos.screen_text(machine.screen() or []))
+    for name in (realdos.PASSWORD_FILE, realdos.NEW_PASSWORD_FILE):
+        if realdos.read_file(disk, name) is not None:
+            raise Failure(f"{name} is still on drive C: after the boot floppy")
+    with realdos.Machine(disk, dir) as machine:
+        status = machine.wait_end(BOOT_SECONDS)
+        if status != realdos.FINISHED:
+            raise Failure("drive C: did not boot through after the way back; its screen:\n"
+                          + realdos.screen_text(machine.screen() or []))
+    after = probe_output(disk, "AFTER.TXT")
+    if after is None:
+        raise Failure("the boot script did not go on")
+    check_screen(after[0], "0:" + PROMPT + ";1:^No valid boot password is set")
+    changed = [name for name, data in kept.items() if realdos.read_file(disk, name) != data]
+    if changed:
+        raise Failure("the way back changed " + ", ".join(sorted(changed)))
 
 
 def main(argv):
@@ -463,8 +521,11 @@ def main(argv):
     failed = 0
     for name in names:
         try:
-            if name in ("chain", "chain-strong"):
-                run_chain(tools, work, system, strong=name == "chain-strong")
+            if name in ("chain", "chain-strong", "chain-fdconfig"):
+                run_chain(tools, work, system, strong=name != "chain",
+                          fdconfig=name == "chain-fdconfig")
+            elif name == "way-back":
+                run_way_back(bin, tools, work, system)
             elif name not in cases:
                 raise Failure("no such case")
             elif system in cases[name]["not_on"]:

@@ -161,12 +161,47 @@ def make_disk(path, files, kernel_wait=0, config_sys=CONFIG_SYS, system="freedos
                      "CONFIG.SYS": config_sys.encode("ascii"), **files})
 
 
+def make_floppy(path, files, system="freedos"):
+    """Builds a 1.44 MB boot floppy of the system at path, its start-up files first, with
+    files (DOS paths -> bytes) beside them: the owner's boot disk."""
+    folder = system_dir(system)
+    if os.path.exists(path):
+        os.unlink(path)
+    subprocess.run(["mkfs.fat", "-C", "-F", "12", "-R", "1", "-a", "-r", "224", "-s", "1",
+                    "-M", "0xF0", "-g", "2/18", path, "1440"],
+                   check=True, stdout=subprocess.DEVNULL)
+    with open(path, "r+b") as disk:
+        formatted = disk.read(512)
+        with open(os.path.join(folder, "BOOTSECT.BIN"), "rb") as f:
+            boot = bytearray(f.read())
+        boot[0x0B:0x3E] = formatted[0x0B:0x3E]
+        boot[0x24] = 0x00
+        disk.seek(0)
+        disk.write(boot)
+    names = ("IO.SYS", "MSDOS.SYS") if system == "msdos4" else ("KERNEL.SYS",)
+    for name in names:
+        with open(os.path.join(folder, name), "rb") as f:
+            _copy_to(path, {name: f.read()})
+        if system == "msdos4":
+            subprocess.run(["mattrib", "-i", path, "+r", "+h", "+s", "::" + name], check=True)
+    with open(os.path.join(folder, "COMMAND.COM"), "rb") as f:
+        shell = f.read()
+    _copy_to(path, {"COMMAND.COM": shell,
+                    "CONFIG.SYS": b"SHELL=A:\\COMMAND.COM A:\\ /E:512 /P\r\n", **files})
+
+
 def _image(path):
     return f"{path}@@{PART_OFFSET}"
 
 
 def put_files(path, files):
     """Copies files (DOS path -> bytes) onto the disk, making folders as needed."""
+    _copy_to(path, files, _image(path))
+
+
+def _copy_to(path, files, image=None):
+    """put_files onto a volume: mtools' image name, the file itself for a floppy."""
+    image = image or path
     staging = path + ".files"
     shutil.rmtree(staging, ignore_errors=True)
     os.makedirs(staging)
@@ -176,13 +211,13 @@ def put_files(path, files):
         for i in range(1, len(parts)):
             folder = "::" + "/".join(parts[:i])
             if folder not in made:
-                subprocess.run(["mmd", "-D", "s", "-i", _image(path), folder],
+                subprocess.run(["mmd", "-D", "s", "-i", image, folder],
                                stderr=subprocess.DEVNULL)
                 made.add(folder)
         local = os.path.join(staging, str(number))
         with open(local, "wb") as f:
             f.write(data)
-        subprocess.run(["mcopy", "-o", "-i", _image(path), local, "::" + "/".join(parts)],
+        subprocess.run(["mcopy", "-o", "-i", image, local, "::" + "/".join(parts)],
                        check=True)
     shutil.rmtree(staging)
 
@@ -261,7 +296,8 @@ def short_temp_dir():
 class Machine:
     """One PC booting a disk in QEMU. Use as a context manager: QEMU is ended on leaving."""
 
-    def __init__(self, disk, work, window=False, restart_ends=True, bad_sectors=()):
+    def __init__(self, disk, work, window=False, restart_ends=True, bad_sectors=(),
+                 floppy=None):
         self.disk, self.work = disk, work
         # A Unix socket's path must stay under 108 bytes, and the work folder of a clone in a
         # long folder is longer: the monitor's socket goes in a short private folder instead.
@@ -277,10 +313,12 @@ class Machine:
                             f'sector = "{sector}"\nonce = "off"\n\n')
             drive = f"blkdebug:{config}:{disk}"
         command = [QEMU, "-accel", "tcg", "-m", "16", "-nic", "none",
-                   "-boot", "c",
+                   "-boot", "a" if floppy else "c",
                    "-drive", f"file={drive},format=raw,if=ide",
                    "-device", "isa-debug-exit,iobase=0xf4,iosize=0x04",
                    "-monitor", f"unix:{self.socket_path},server=on,wait=off"]
+        if floppy:
+            command += ["-drive", f"file={floppy},format=raw,if=floppy"]
         if restart_ends:
             command += ["-no-reboot"]
         if not window:

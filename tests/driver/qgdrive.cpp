@@ -87,7 +87,7 @@ int Apply(const char* password, bool strong = false) {
     if (!box)
         return Fail("no message after the password");
     qgtest::MessageBoxInfo info = qgtest::ReadMessageBox(box);
-    if (info.text == qg::Messages::CloseStartupKeys.text) {
+    if (info.text.rfind(qg::Messages::CloseStartupKeys.text, 0) == 0) {
         qgtest::PressButton(box, strong ? IDYES : IDNO);
         box = app.WaitMessageBox(15);
         if (!box)

@@ -72,7 +72,8 @@ inline void ExpectMessage(App& app, const qg::Message& message, const std::strin
 // closing message) to the caller. True when it was asked.
 inline bool AnswerKeysQuestion(App& app, bool closeKeys) {
     HWND box = app.WaitMessageBox();
-    if (!box || ReadMessageBox(box).text != qg::Messages::CloseStartupKeys.text)
+    // The question's end names what stays open on the drive at hand.
+    if (!box || ReadMessageBox(box).text.rfind(qg::Messages::CloseStartupKeys.text, 0) != 0)
         return false;
     EXPECT_TRUE(PressButton(box, closeKeys ? IDYES : IDNO));
     return true;

@@ -71,12 +71,14 @@ std::string Windows98MsdosSys() {
 }
 
 // Waits for the question about the start-up keys, checks it and answers it.
-void AnswerQuestion(App& app, bool yes, const std::string& name) {
+void AnswerQuestion(App& app, bool yes, const std::string& name,
+                    const std::vector<qg::OpenWay>& open) {
     HWND box = app.WaitMessageBox();
     ASSERT_NE(box, nullptr) << name;
     const MessageBoxInfo info = ReadMessageBox(box);
     EXPECT_EQ(info.title, qg::Messages::CloseStartupKeys.title) << name;
-    ASSERT_EQ(info.text, qg::Messages::CloseStartupKeys.text) << name;
+    // It names what stays open on the drive at hand, or says that only a boot disk gets past.
+    ASSERT_EQ(info.text, qg::CloseStartupKeysText(open)) << name;
     std::string icon;
     WaitUntil(Patience, [&] { return !(icon = MessageBoxIcon(box)).empty(); });
     EXPECT_EQ(icon, "question") << name;
@@ -101,19 +103,23 @@ TEST_F(E2eStrong, QuestionAnsweredThenPasswordChangedThenRemoved) {
         bool yes;                    // the answer to the question
         Found config, msdos, io, kernel; // the drive before
         Found configClosed, msdosClosed; // CONFIG.SYS and MSDOS.SYS with the keys closed
+        std::vector<qg::OpenWay> open;   // what the question says stays open
     } cases[] = {
         {"Windows 98, Yes", true, text("DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n"),
          text(msdos98, HiddenSystemReadOnly), none, none,
-         text("DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n" + Ours), text(msdos98Closed, HiddenSystemReadOnly)},
+         text("DEVICE=C:\\WINDOWS\\HIMEM.SYS\r\n" + Ours), text(msdos98Closed, HiddenSystemReadOnly), {}},
         {"Windows 98 without CONFIG.SYS, No", false, none, text(msdos98, HiddenSystemReadOnly),
-         none, none, none, text(msdos98, HiddenSystemReadOnly)},
+         none, none, none, text(msdos98, HiddenSystemReadOnly), {}},
         {"FreeDOS with SWITCHES=/K, Yes", true,
          text("SWITCHES=/K\r\nINSTALLHIGH=C:\\FDOS\\BIN\\KEYB.EXE GR\r\nFILES=20\r\n"), none, none,
          text("kernel"),
          text("SWITCHES=/K /N\r\nINSTALLHIGH=C:\\FDOS\\BIN\\KEYB.EXE GR\r\n" + Ours + "FILES=20\r\n"),
-         none},
+         none, {}},
         // MS-DOS 4.0 rejects /N, and its MSDOS.SYS is the DOS kernel: never touched.
-        {"MS-DOS 4.0 without CONFIG.SYS, Yes", true, none, msdos4, io4, none, text(Ours), msdos4},
+        {"MS-DOS 4.0 without CONFIG.SYS, Yes", true, none, msdos4, io4, none, text(Ours), msdos4, {}},
+        // No start-up file of a DOS it knows: the question does not promise what it cannot.
+        {"a DOS Quillgate does not know, Yes", true, text("FILES=30"), none, none, none,
+         text("FILES=30\r\n" + Ours), none, {qg::OpenWay::UnknownDos}},
     };
     for (const auto& c : cases) {
         WriteFileBytes("c:\\autoexec.bat", script);
@@ -130,7 +136,7 @@ TEST_F(E2eStrong, QuestionAnsweredThenPasswordChangedThenRemoved) {
             Click(Child(home, "&Apply"));
             ASSERT_TRUE(AnswerInputBox(app, FirstPrompt, "First1")) << c.name;
             ASSERT_TRUE(AnswerInputBox(app, ConfirmPrompt, "First1")) << c.name;
-            AnswerQuestion(app, c.yes, c.name);
+            AnswerQuestion(app, c.yes, c.name, c.open);
             ExpectMessage(app, qg::Messages::SettingsSaved);
             EXPECT_TRUE(app.WaitExit(Patience)) << c.name;
             ExpectBootFolderFilled(app, "First1");

@@ -71,9 +71,14 @@ TEST(BootScript, StatusFromWhatTheScanFound) {
     };
     for (const Case& c : cases) {
         const qg::LockStatusShown shown = qg::JudgeLockStatus(
-            {c.script, c.configLine, c.folder, c.program, c.password});
+            {c.script, c.configLine, c.folder, c.program, c.password, true});
         EXPECT_TRUE(shown == (qg::LockStatusShown{c.status, c.option})) << c.name;
     }
+    // FreeDOS starting FDAUTO.BAT runs no boot-script line: only CONFIG.SYS's line asks there.
+    EXPECT_TRUE(qg::JudgeLockStatus({Script::Line, false, true, true, true, false}) ==
+                (qg::LockStatusShown{Status::NotRun, Option::Yes}));
+    EXPECT_TRUE(qg::JudgeLockStatus({Script::Line, true, true, true, true, false}) ==
+                (qg::LockStatusShown{Status::Active, Option::Yes}));
 }
 
 TEST(BootScript, AddLineTable) {

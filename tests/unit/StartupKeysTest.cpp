@@ -69,8 +69,25 @@ TEST(StartupKeys, ConfigSysClosedAndPutBackByteForByte) {
          "[menu]\r\nmenuitem=A\r\n[A]\r\nFILES=30\r\n[COMMON]\r\n" + Ours},
         {"menu blocks ending in a common one", "[A]\r\nFILES=30\r\n[common]\r\nBUFFERS=9\r\n", true,
          "[A]\r\nFILES=30\r\n[common]\r\nBUFFERS=9\r\nSWITCHES=/N\r\n" + Ours},
-        {"our line in another case", "files=30\r\ninstall=c:\\qg_data\\qg.exe /i\r\n", true,
-         "files=30\r\ninstall=c:\\qg_data\\qg.exe /i\r\n"},
+        {"our line in another case, /N still added", "files=30\r\ninstall=c:\\qg_data\\qg.exe /i\r\n", true,
+         "files=30\r\nSWITCHES=/N\r\ninstall=c:\\qg_data\\qg.exe /i\r\n"},
+        {"our line there, no /N asked", "FILES=30\r\nINSTALL=C:\\QG_DATA\\QG.EXE /I\r\n", false, "FILES=30\r\n" + Ours},
+        {"our line there, SWITCHES without /N", "SWITCHES=/F\r\nINSTALL=C:\\QG_DATA\\QG.EXE /I\r\n", true,
+         "SWITCHES=/F /N\r\n" + Ours},
+        {"KEYB last, without a line end", "FILES=30\r\nINSTALL=C:\\DOS\\KEYB.COM GR,,C:\\DOS\\KEYBOARD.SYS",
+         false, "FILES=30\r\nINSTALL=C:\\DOS\\KEYB.COM GR,,C:\\DOS\\KEYBOARD.SYS\r\n" + Ours},
+        {"KEYB last, without a line end, /N added", "INSTALL=C:\\DOS\\KEYB.COM GR\x1a", true,
+         "INSTALL=C:\\DOS\\KEYB.COM GR\r\nSWITCHES=/N\r\n" + Ours + "\x1a"},
+        {"KEYB in one menu item's block", "[MENU]\r\nmenuitem=DE\r\nmenuitem=US\r\nmenudefault=US\r\n[DE]\r\nINSTALL=C:\\DOS\\KEYB.COM GR\r\n[US]\r\nFILES=30\r\n",
+         true, "[MENU]\r\nmenuitem=DE\r\nmenuitem=US\r\nmenudefault=US\r\n[DE]\r\nINSTALL=C:\\DOS\\KEYB.COM GR\r\n[US]\r\nFILES=30\r\n[COMMON]\r\nSWITCHES=/N\r\n" + Ours},
+        {"KEYB in an item block, a common block after it", "[MENU]\r\nmenuitem=DE\r\n[DE]\r\nINSTALL=KEYB GR\r\n[COMMON]\r\nFILES=30\r\n",
+         false, "[MENU]\r\nmenuitem=DE\r\n[DE]\r\nINSTALL=KEYB GR\r\n[COMMON]\r\nFILES=30\r\n" + Ours},
+        {"KEYB in a common block before the items", "[MENU]\r\nmenuitem=A\r\n[COMMON]\r\nINSTALL=KEYB GR\r\n[A]\r\nFILES=30\r\n",
+         false, "[MENU]\r\nmenuitem=A\r\n[COMMON]\r\nINSTALL=KEYB GR\r\n" + Ours + "[A]\r\nFILES=30\r\n"},
+        {"KEYB above the menu, which every item runs", "INSTALL=KEYB GR\r\n[MENU]\r\nmenuitem=A\r\n[A]\r\nFILES=30\r\n",
+         false, "INSTALL=KEYB GR\r\n" + Ours + "[MENU]\r\nmenuitem=A\r\n[A]\r\nFILES=30\r\n"},
+        {"SWITCHES in one item only", "[MENU]\r\nmenuitem=A\r\nmenuitem=B\r\n[A]\r\nSWITCHES=/F\r\n[B]\r\nFILES=30\r\n",
+         true, "[MENU]\r\nmenuitem=A\r\nmenuitem=B\r\n[A]\r\nSWITCHES=/F /N\r\n[B]\r\nFILES=30\r\n[COMMON]\r\nSWITCHES=/N\r\n" + Ours},
     };
     for (const auto& c : cases) {
         const std::string before = c.before ? c.before : "";
@@ -158,7 +175,11 @@ TEST(StartupKeys, MsdosSysLayoutsClosedAndPutBack) {
          "[Paths]\r\nBootKeys=1\r\n[options]\r\nBootGUI=1\r\n" + Padding(),
          {{"[options]\r\n", "[options]\r\nBootKeys=0\r\nBootWarn=0\r\n"}}},
         {"the DOS kernel of MS-DOS 6 and earlier", binary, {}},
-        {"settings text without [Options]", "[Paths]\r\nWinDir=C:\\WINDOWS\r\n", {}},
+        {"settings text without [Options]", "[Paths]\r\nWinDir=C:\\WINDOWS\r\n" + Padding(),
+         {{std::string(68, 'x') + "s\r\n", std::string(68, 'x') + "s\r\n" + both}}},
+        {"Safe mode at every start", MsdosSys("BootGUI=1\r\nBootFailSafe=1\r\nbootsafe=1\r\n"),
+         {{"[Options]\r\n", both}, {"BootFailSafe=1", "BootFailSafe=0"}, {"bootsafe=1", "BootSafe=0"}}},
+        {"an empty file", "", {}},
     };
     for (const auto& c : cases) {
         const qg::SystemFileEdit edit = qg::CloseKeysInMsdosSys(c.before);
@@ -197,6 +218,25 @@ TEST(StartupKeys, ShortMsdosSysIsPaddedToTheSizeWindowsNeeds) {
               "[Options]\r\nBootGUI=1\r\nNetwork=1\r\n");
 }
 
+TEST(StartupKeys, CompressionIniGetsSwitchN) {
+    const struct {
+        const char* before;
+        const char* after; // nullptr: left as it is
+    } cases[] = {
+        {"MaxRemovableDrives=2\r\nFirstDrive=E\r\nActivateDrive=H,C0", "MaxRemovableDrives=2\r\nFirstDrive=E\r\nActivateDrive=H,C0\r\nSwitches=/N\r\n"},
+        {"Switches=/F\r\nActivateDrive=H,C0\r\n", "Switches=/F /N\r\nActivateDrive=H,C0\r\n"},
+        {"SWITCHES=/N\r\n", nullptr},
+    };
+    for (const auto& c : cases) {
+        const qg::SystemFileEdit edit = qg::CloseKeysInCompressionIni(c.before);
+        EXPECT_EQ(edit.text, c.after ? c.after : c.before) << c.before;
+        EXPECT_EQ(edit.edits.empty(), c.after == nullptr) << c.before;
+        const qg::SystemFileRecord record{true, 0x21, false, c.before};
+        EXPECT_EQ(qg::OpenKeysInCompressionIni(edit.text, record).text, c.after ? c.before : "")
+            << c.before;
+    }
+}
+
 TEST(StartupKeys, RecordsReadBackAsWritten) {
     const qg::SystemFileRecord records[] = {
         {true, 0x27, false, MsdosSys("BootGUI=1\r\n")},
@@ -214,29 +254,79 @@ TEST(StartupKeys, RecordsReadBackAsWritten) {
         EXPECT_FALSE(qg::ParseRecord(damaged).has_value()) << damaged;
 }
 
-TEST(StartupKeys, SwitchNOnlyWhereTheSystemTakesIt) {
+TEST(StartupKeys, JudgedFromTheFilesOnTheDrives) {
     using qg::DosSystem;
+    using Way = qg::OpenWay;
     // What each system's start-up file holds: MS-DOS 4.0 knows SWITCHES= but not /N.
     const std::string msdos4 = std::string("SWITCHES\0Bad command or parameters - $", 39);
     const std::string msdos6 = std::string("\0Starting MS-DOS...\r\n$", 22);
+    qg::RootFiles win95;
+    win95.ioSys = win95.msdosSys = true;
+    win95.msdosSysBytes = MsdosSys("BootGUI=1\r\n");
+    qg::RootFiles previousDos = win95;
+    previousDos.msdosSysBytes = MsdosSys("BootMulti=1\r\nBootWin=0\r\n");
+    qg::RootFiles ms6;
+    ms6.ioSys = ms6.msdosSys = true;
+    ms6.ioSysBytes = msdos6;
+    ms6.msdosSysBytes = std::string("\xe9\x3d\x00", 3);
+    qg::RootFiles ms6Host = ms6;
+    ms6Host.compressionDriver = ms6Host.compressedVolume = true;
+    ms6Host.compressionIniName = "DBLSPACE.INI";
+    qg::RootFiles ms4;
+    ms4.ioSys = ms4.msdosSys = true;
+    ms4.ioSysBytes = msdos4;
+    qg::RootFiles freedos;
+    freedos.kernelSys = true;
+    qg::RootFiles freedos13 = freedos;
+    freedos13.fdconfigSys = freedos13.fdautoBat = true;
+    qg::RootFiles pcdos;
+    pcdos.ibmbio = true;
+    pcdos.ibmbioBytes = "IBM PC DOS";
+    qg::RootFiles drdos = pcdos;
+    drdos.ibmbioBytes = "Caldera DR-DOS";
+    drdos.dconfigSys = true;
+    qg::RootFiles compressedWin95; // the compressed C: keeps a copy naming its host
+    compressedWin95.msdosSys = true;
+    compressedWin95.msdosSysBytes = Replaced(MsdosSys("BootGUI=1\r\n"), {{"HostWinBootDrv=C", "HostWinBootDrv=h"}});
+    const qg::RootFiles nothing;
     const struct {
-        bool textMsdosSys, kernelSys;
-        std::string ioSys;
+        const char* name;
+        qg::RootFiles c;
+        char host;
+        qg::RootFiles hostFiles;
         DosSystem system;
-        bool switchN;
+        char systemDrive;
+        const char* configFile;
+        bool switchN, msdosSys, ini, bootScriptRuns;
+        std::vector<Way> open;
     } cases[] = {
-        {true, false, "", DosSystem::Windows9x, false},
-        {true, false, msdos6, DosSystem::Windows9x, false},
-        {false, true, "", DosSystem::FreeDos, true},
-        {false, false, msdos6, DosSystem::MsDos6, true},
-        {false, false, msdos4, DosSystem::Other, false},
-        {false, false, "", DosSystem::Other, false},
+        {"Windows 95", win95, 0, nothing, DosSystem::Windows9x, 'C', "CONFIG.SYS", false, true, false, true, {}},
+        {"Windows 98 started as the earlier DOS", previousDos, 0, nothing, DosSystem::Windows9x, 'C', "CONFIG.SYS", false, true, false, true, {Way::PreviousDos}},
+        {"MS-DOS 6", ms6, 0, nothing, DosSystem::MsDos6, 'C', "CONFIG.SYS", true, false, false, true, {}},
+        {"MS-DOS 6.22 on a DoubleSpace C:", nothing, 'H', ms6Host, DosSystem::MsDos6, 'H', "CONFIG.SYS", true, false, true, true, {}},
+        {"Windows 95 on a DriveSpace C:, host found", compressedWin95, 'H', win95, DosSystem::Windows9x, 'H', "CONFIG.SYS", false, true, false, true, {}},
+        {"Windows 95 on a DriveSpace C:, host not found", compressedWin95, 0, nothing, DosSystem::Windows9x, 0, "CONFIG.SYS", false, false, false, true, {Way::HostNotFound}},
+        {"MS-DOS 4.0", ms4, 0, nothing, DosSystem::Other, 'C', "CONFIG.SYS", false, false, false, true, {}},
+        {"FreeDOS 1.0", freedos, 0, nothing, DosSystem::FreeDos, 'C', "CONFIG.SYS", true, false, false, true, {}},
+        {"FreeDOS 1.3 with FDCONFIG.SYS and FDAUTO.BAT", freedos13, 0, nothing, DosSystem::FreeDos, 'C', "FDCONFIG.SYS", true, false, false, false, {}},
+        {"PC DOS", pcdos, 0, nothing, DosSystem::PcDos, 'C', "CONFIG.SYS", false, false, false, true, {Way::OwnStartupKeys}},
+        {"DR-DOS with DCONFIG.SYS", drdos, 0, nothing, DosSystem::DrDos, 'C', "DCONFIG.SYS", false, false, false, true, {Way::OwnStartupKeys}},
+        {"nothing known on C:", nothing, 0, nothing, DosSystem::Other, 'C', "CONFIG.SYS", false, false, false, true, {Way::UnknownDos}},
     };
     for (const auto& c : cases) {
-        const DosSystem system = qg::JudgeDosSystem(c.textMsdosSys, c.kernelSys, c.ioSys);
-        EXPECT_EQ(system, c.system) << c.textMsdosSys << c.kernelSys << c.ioSys.size();
-        EXPECT_EQ(qg::TakesSwitchN(system), c.switchN) << int(system);
+        const qg::StartupJudgement judged = qg::JudgeStartup(c.c, c.host, c.hostFiles);
+        EXPECT_EQ(judged.system, c.system) << c.name;
+        EXPECT_EQ(judged.systemDrive, c.systemDrive) << c.name;
+        EXPECT_EQ(judged.compressed, c.systemDrive != 'C') << c.name;
+        EXPECT_EQ(judged.configFile, c.configFile) << c.name;
+        EXPECT_EQ(judged.switchN, c.switchN) << c.name;
+        EXPECT_EQ(judged.msdosSys, c.msdosSys) << c.name;
+        EXPECT_EQ(judged.compressionIni, c.ini ? "DBLSPACE.INI" : "") << c.name;
+        EXPECT_EQ(judged.bootScriptRuns, c.bootScriptRuns) << c.name;
+        EXPECT_EQ(judged.openWays, c.open) << c.name;
     }
+    EXPECT_EQ(qg::HostDriveNamed(compressedWin95.msdosSysBytes), 'H');
+    EXPECT_EQ(qg::HostDriveNamed(win95.msdosSysBytes), 0);
 }
 
 TEST(StartupKeys, KeyboardCheckAgainstTheUsLayout) {
@@ -273,4 +363,37 @@ TEST(StartupKeys, KeyboardCheckAgainstTheUsLayout) {
         EXPECT_EQ(qg::CharactersTypedDifferently(c.password, fr), c.french) << c.password;
         EXPECT_EQ(qg::CharactersTypedDifferently(c.password, none), c.none) << c.password;
     }
+}
+
+TEST(StartupKeys, KeyboardAtOurLineIsUsUnlessEveryStartLoadedKeybBefore) {
+    const struct {
+        const char* name;
+        std::string configSys;
+        bool keyb;
+    } cases[] = {
+        {"no KEYB", "FILES=30\r\n" + Ours, false},
+        {"KEYB before", "INSTALL=C:\\DOS\\KEYB.COM GR\r\n" + Ours, true},
+        {"KEYB after", Ours + "INSTALL=C:\\DOS\\KEYB.COM GR\r\n", false},
+        {"KEYB in one item of two", "[MENU]\r\nMENUITEM=DE,German\r\nMENUITEM=US\r\n[DE]\r\nINSTALL=KEYB GR\r\n[US]\r\n[COMMON]\r\n" + Ours, false},
+        {"KEYB in both items", "[MENU]\r\nMENUITEM=DE,German\r\nMENUITEM=CH\r\n[de]\r\nINSTALL=KEYB GR\r\n[CH]\r\nINSTALL=KEYB SG\r\n[COMMON]\r\n" + Ours, true},
+        {"FreeDOS KEYB for one choice", "1?INSTALL=C:\\FDOS\\BIN\\KEYB.EXE GR\r\n" + Ours, false},
+        {"no line of ours: by the end", "INSTALL=KEYB GR\r\n", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qg::KeybRunsBeforeInstallLine(c.configSys), c.keyb) << c.name;
+    EXPECT_TRUE(qg::KeybRunsInConfigSys(Ours + "INSTALL=C:\\DOS\\KEYB.COM GR\r\n"));
+    const struct {
+        const char* autoexecBat;
+        bool keyb;
+    } scripts[] = {
+        {"@ECHO OFF\r\nKEYB GR,,C:\\DOS\\KEYBOARD.SYS\r\nc:\\Qg_Data\\qg.exe\r\n", true},
+        {"LH /L:1 C:\\DOS\\KEYB.COM GR\r\n", true},
+        {"@c:\\dos\\keyb gr", true},
+        {"c:\\Qg_Data\\qg.exe\r\nKEYB GR\r\n", false},
+        {"IF EXIST C:\\DOS\\KEYB.COM KEYB GR\r\n", false},
+        {"C:\\TOOLS\\KEYBUFF.COM\r\n", false},
+        {"", false},
+    };
+    for (const auto& c : scripts)
+        EXPECT_EQ(qg::KeybRunsBeforeBootScriptLine(c.autoexecBat), c.keyb) << c.autoexecBat;
 }
