@@ -150,7 +150,7 @@ class Attack:
             self.machine.type("echo shell open")
             self.machine.key("ret")
             # Generous: on a loaded machine the emulated PC runs slowly.
-            self.wait(lambda: count("shell open") or count("Wrong password.") > before, 8)
+            self.wait(lambda: count("shell open") or count("Wrong password.") > before, 20)
             if count("Wrong password.") > before:
                 return False
             if count("shell open"):
@@ -220,6 +220,13 @@ def at_prompt(key):
     return told, HELD if still and how == "went on" and not marks else SKIPPED
 
 
+def settled(a):
+    """Waits until the answered question has led somewhere: a command prompt, the lock's
+    prompt, or the end of the boot. A busy machine runs the emulated PC slowly, and a look
+    taken too early reads a boot still on its way as one that holds."""
+    a.machine.wait_screen(realdos.SHELL_PROMPT[SYSTEM] + "|^Password:", PATIENCE)
+
+
 def from_power_on(key, earlier=None, strong=False):
     a = Attack(named("held-" + key + ("-echo" if earlier else ""), strong),
                script=boot_script(earlier) if earlier else None, config=config(strong))
@@ -241,12 +248,13 @@ def from_power_on(key, earlier=None, strong=False):
         # Each further break asks again; the intruder lets go and answers Y.
         a.hold(key, lambda lines: False, 1)
         a.machine.key("y")
-        time.sleep(0.5)
+        settled(a)
         how = a.end(3)
         text = ("COMMAND.COM " + ("shows \"^C\" and " if a.saw("^C") else "")
                 + f"asks \"{QUESTION[SYSTEM]}\" during the first lines; answered \"Y\": ")
     else:
         a.hold(key, lambda lines: False, 1)  # the key is still held a moment
+        settled(a)
         how = a.end(3)
         text = ("FreeCOM asks \"Terminate batch file 'C:\\AUTOEXEC.BAT' (Yes/No/All) ?\" "
                 "before the first line and the held key answers it: ")
