@@ -27,8 +27,8 @@ def stand_in(argv):
     if os.environ.get(REFUSE):
         print(f"qemu-system-i386: {os.environ[REFUSE]}", flush=True)
         return 1
-    spec = argv[argv.index("-monitor") + 1]
-    path = spec[len("unix:"):].split(",")[0]
+    monitor = argv[argv.index("-monitor") + 1]
+    path = monitor[len("unix:"):].split(",")[0]
     server = socket.socket(socket.AF_UNIX)
     server.bind(path)
     server.listen(1)
