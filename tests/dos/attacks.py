@@ -29,6 +29,8 @@ import realdos  # noqa: E402
 # How long a wait for something the boot is to show may last: a busy machine runs the
 # emulated PC slowly. Waits end as soon as the screen shows it, so only a failure waits long.
 PATIENCE = 60
+# A screen unchanged this long has stopped where it is, even on a busy machine.
+QUIET_SECONDS = 10
 # Boots of one system's table that run at once.
 WORKERS = 2
 PASSWORD = "Secret7"
@@ -157,10 +159,31 @@ class Attack:
                 return True
         return False
 
+    def at_command_prompt(self):
+        """Whether the cursor's line is a bare command prompt: the command interpreter waits
+        for a command. (A boot script with ECHO on shows its prompt with the command after
+        it.)"""
+        lines = [line for line in self.look() or [] if line]
+        return bool(lines) and re.match(realdos.SHELL_PROMPT[SYSTEM] + "$", lines[-1]) is not None
+
+    def wait_end(self, seconds):
+        """Waits up to seconds for the boot to end (QEMU's status), or for it to stop at a
+        command prompt, seen on two looks a second apart (None, as when time is up): nothing
+        ends a boot that waits for a command, so there is no need to wait out the time."""
+        deadline = time.monotonic() + seconds
+        prompts = 0
+        while True:
+            status = self.machine.wait_end(min(1, max(0, deadline - time.monotonic())))
+            if status is not None or time.monotonic() >= deadline:
+                return status
+            prompts = prompts + 1 if self.at_command_prompt() else 0
+            if prompts == 2:
+                return None
+
     def end(self, seconds=PATIENCE):
         """How the boot ended: 'went on', 'restarted', 'stopped at a command prompt' or 'still
         running'. The last screen is kept in screen.txt."""
-        status = self.machine.wait_end(seconds)
+        status = self.wait_end(seconds)
         if status is None:
             how = "stopped at a command prompt" if self.shell_open() else "still running"
             lines = self.look() or []
@@ -222,9 +245,21 @@ def at_prompt(key):
 
 def settled(a):
     """Waits until the answered question has led somewhere: a command prompt, the lock's
-    prompt, or the end of the boot. A busy machine runs the emulated PC slowly, and a look
-    taken too early reads a boot still on its way as one that holds."""
-    a.machine.wait_screen(realdos.SHELL_PROMPT[SYSTEM] + "|^Password:", PATIENCE)
+    prompt, the end of the boot, or a screen that has stopped changing (FreeCOM under a held
+    Ctrl+Break waits for a command below a column of "^C", its prompt scrolled away). A busy
+    machine runs the emulated PC slowly, and a look taken too early reads a boot still on its
+    way as one that holds."""
+    pattern = realdos.SHELL_PROMPT[SYSTEM] + "|^Password:"
+    last = {"lines": None, "since": time.monotonic()}
+
+    def there():
+        lines = a.look()
+        if lines is None or any(re.search(pattern, line) for line in lines):
+            return True
+        if lines != last["lines"]:
+            last.update(lines=lines, since=time.monotonic())
+        return time.monotonic() - last["since"] >= QUIET_SECONDS
+    a.wait(there, PATIENCE)
 
 
 def from_power_on(key, earlier=None, strong=False):
@@ -277,8 +312,9 @@ def during_earlier_line(answer, strong=False):
         how = a.end()
         return f"no question; the boot {how}", LOST
     a.machine.key(answer)
-    lines = a.machine.wait_screen("^Password:", PATIENCE)
-    if lines is not None:
+    # The boot script goes on to the lock's prompt, or ends at a command prompt.
+    a.wait(lambda: a.prompt(a.look()) or a.at_command_prompt(), PATIENCE)
+    if a.prompt(a.look()):
         a.machine.type(PASSWORD)
         a.machine.key("ret")
         how = a.end()
@@ -383,13 +419,16 @@ def boot_key(key, strong=False):
         """The prompt or a question other than the one answered is on the screen, or the
         machine has ended."""
         lines = a.look()
-        return lines is None or a.prompt(lines) or pending(lines) not in ([], answered)
+        return (lines is None or a.prompt(lines) or pending(lines) not in ([], answered)
+                or a.at_command_prompt())
 
     a.booting()
     lines = a.hold(key, lambda lines: a.prompt(lines) or question(lines)
                    or any("Skipping" in line for line in lines), 3)
     asked = []
-    while lines is not None and not a.prompt(lines) and len(asked) < 10:
+    # Answered, a question stays on the screen: a command prompt below it ends the questions.
+    while (lines is not None and not a.prompt(lines) and not a.at_command_prompt()
+           and len(asked) < 10):
         waiting = pending(lines)
         if not waiting:
             break
