@@ -159,12 +159,16 @@ class Attack:
                 return True
         return False
 
+    def last_line(self):
+        """The screen's last line that shows anything (the cursor's line); "" when none."""
+        lines = [line for line in self.look() or [] if line]
+        return lines[-1] if lines else ""
+
     def at_command_prompt(self):
         """Whether the cursor's line is a bare command prompt: the command interpreter waits
         for a command. (A boot script with ECHO on shows its prompt with the command after
         it.)"""
-        lines = [line for line in self.look() or [] if line]
-        return bool(lines) and re.match(realdos.SHELL_PROMPT[SYSTEM] + "$", lines[-1]) is not None
+        return re.match(realdos.SHELL_PROMPT[SYSTEM] + "$", self.last_line()) is not None
 
     def wait_end(self, seconds):
         """Waits up to seconds for the boot to end (QEMU's status), or for it to stop at a
@@ -280,9 +284,21 @@ def from_power_on(key, earlier=None, strong=False):
     if not asks(a):
         return f"no question and no prompt; the boot {a.end(3)}", LOST
     if SYSTEM == "msdos4":
-        # Each further break asks again; the intruder lets go and answers Y.
+        # Each further break asks again; the intruder lets go and answers Y. DOS empties the
+        # keyboard buffer at each Ctrl+C it finds there, a Y typed meanwhile with it: while
+        # the question still waits for its answer, the Y goes in again.
         a.hold(key, lambda lines: False, 1)
-        a.machine.key("y")
+
+        def answered():
+            line = a.last_line()
+            return (not line.startswith(QUESTION[SYSTEM])
+                    or line[len(QUESTION[SYSTEM]):] in ("y", "Y"))
+
+        for _ in range(5):
+            a.wait(lambda: a.last_line() == QUESTION[SYSTEM], 5)
+            a.machine.key("y")
+            if a.wait(answered, 5):
+                break
         settled(a)
         how = a.end(3)
         text = ("COMMAND.COM " + ("shows \"^C\" and " if a.saw("^C") else "")
