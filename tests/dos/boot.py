@@ -356,7 +356,7 @@ def run_chain(tools, work, system, strong=False, fdconfig=False):
         result = subprocess.run(["wine", qgdrive, *args], stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         if result.returncode != 0:
-            raise Failure(f"qgdrive {args[0]} failed:\n"
+            raise Failure(f"qgdrive {args[0]} failed (status {result.returncode}):\n"
                           + result.stdout.decode(errors="replace"))
         return result.stdout.decode(errors="replace")
 
