@@ -438,9 +438,19 @@ def boot_key(key, strong=False):
         return (lines is None or a.prompt(lines) or pending(lines) not in ([], answered)
                 or a.at_command_prompt())
 
+    def somewhere(lines):
+        return a.prompt(lines) or question(lines) or any("Skipping" in line for line in lines)
+
     a.booting()
-    lines = a.hold(key, lambda lines: a.prompt(lines) or question(lines)
-                   or any("Skipping" in line for line in lines), 3)
+    lines = a.hold(key, somewhere, 3)
+    # A busy machine can still be in the kernel when the key is let go: the look waits until
+    # the boot has got somewhere (the prompt, a question, a command prompt or its end).
+    def got_somewhere():
+        lines = a.look()
+        return lines is None or somewhere(lines) or a.at_command_prompt()
+
+    a.wait(got_somewhere, PATIENCE)
+    lines = a.look()
     asked = []
     # Answered, a question stays on the screen: a command prompt below it ends the questions.
     while (lines is not None and not a.prompt(lines) and not a.at_command_prompt()
