@@ -222,6 +222,28 @@ def asks(a):
     return a.saw(QUESTION[SYSTEM])
 
 
+def answer(a, key):
+    """Answers the break question with key. MS-DOS's COMMAND.COM shows the question and only
+    then empties the keyboard buffer and reads: a key typed in between goes with the buffer
+    (and so does one typed while a held Ctrl+C is still buffered). A busy machine can stop
+    the emulated PC in that gap for long, so while the question still waits for its answer
+    the key goes in again, as a user facing the question would type it again."""
+    if SYSTEM != "msdos4":
+        a.machine.key(key)
+        return
+    question = QUESTION[SYSTEM]
+
+    def answered():
+        line = a.last_line()
+        return not line.startswith(question) or line[len(question):] in (key, key.upper())
+
+    for _ in range(5):
+        a.wait(lambda: a.last_line() == question, 5)
+        a.machine.key(key)
+        if a.wait(answered, 10):
+            return
+
+
 def at_prompt(key):
     a = Attack("prompt-" + key)
     if a.machine.wait_screen("^Password:", PATIENCE) is None:
@@ -314,21 +336,9 @@ def held_from_power_on(a, key):
     if not asks(a):
         return f"no question and no prompt; the boot {a.end(3)}", LOST
     if SYSTEM == "msdos4":
-        # Each further break asks again; the intruder lets go and answers Y. DOS empties the
-        # keyboard buffer at each Ctrl+C it finds there, a Y typed meanwhile with it: while
-        # the question still waits for its answer, the Y goes in again.
+        # Each further break asks again; the intruder lets go and answers Y.
         a.hold(key, lambda lines: False, 1)
-
-        def answered():
-            line = a.last_line()
-            return (not line.startswith(QUESTION[SYSTEM])
-                    or line[len(QUESTION[SYSTEM]):] in ("y", "Y"))
-
-        for _ in range(5):
-            a.wait(lambda: a.last_line() == QUESTION[SYSTEM], 5)
-            a.machine.key("y")
-            if a.wait(answered, 5):
-                break
+        answer(a, "y")
         settled(a)
         how = a.end(3)
         text = ("COMMAND.COM " + ("shows \"^C\" and " if a.saw("^C") else "")
@@ -344,11 +354,11 @@ def held_from_power_on(a, key):
         SKIPPED if how != "still running" else HELD
 
 
-def during_earlier_line(answer, strong=False):
-    a = Attack(named("earlier-" + answer, strong), script=boot_script(["c:\\t\\busy.com"]),
+def during_earlier_line(reply, strong=False):
+    a = Attack(named("earlier-" + reply, strong), script=boot_script(["c:\\t\\busy.com"]),
                config=config(strong))
     if strong:
-        return before_earlier_line(a, answer)
+        return before_earlier_line(a, reply)
     # busy.com writes four lines a second apart: the key goes in after the first, however
     # slowly a loaded machine boots, and DOS sees it at the next.
     a.machine.wait_screen("^busy.com:", PATIENCE)
@@ -357,7 +367,7 @@ def during_earlier_line(answer, strong=False):
     if lines is None:
         how = a.end()
         return f"no question; the boot {how}", LOST
-    a.machine.key(answer)
+    answer(a, reply)
     # The boot script goes on to the lock's prompt, or ends at a command prompt.
     a.wait(lambda: a.prompt(a.look()) or a.at_command_prompt(), PATIENCE)
     if a.prompt(a.look()):
@@ -365,29 +375,29 @@ def during_earlier_line(answer, strong=False):
         a.machine.key("ret")
         how = a.end()
         return (f"{shell_name()} asks \"{QUESTION[SYSTEM]}...\", answered "
-                f"\"{answer.upper()}\": the boot script goes on to the prompt, and on after the "
+                f"\"{reply.upper()}\": the boot script goes on to the prompt, and on after the "
                 "right password"), HELD if how == "went on" else SKIPPED
     how = a.end(3)
-    return (f"{shell_name()} asks \"{QUESTION[SYSTEM]}...\", answered \"{answer.upper()}\": "
+    return (f"{shell_name()} asks \"{QUESTION[SYSTEM]}...\", answered \"{reply.upper()}\": "
             "the whole boot script ends, qg.exe never runs"
             + (", the intruder has a command prompt" if how.startswith("stopped")
                else f" ({how})")), SKIPPED
 
 
-def before_earlier_line(a, answer):
+def before_earlier_line(a, reply):
     """The strong lock: the prompt is to come up before the boot script's earlier line
-    (busy.com, which writes a line a second) ever runs, so that the Ctrl+C and the answer
+    (busy.com, which writes a line a second) ever runs, so that the Ctrl+C and the reply
     reach the prompt instead."""
     if a.machine.wait_screen("^Password:", PATIENCE) is None:
         return f"no prompt; the boot {a.end(3)}", SKIPPED
     reached = a.keys_reach_prompt()
     a.machine.key("ctrl-c")
     time.sleep(0.5)
-    a.machine.key(answer)
+    a.machine.key(reply)
     a.wait(lambda: a.stars() >= 1, 5)
     time.sleep(0.5)
     a.look()
-    # The answer is a typed character there: one "*", and no lost Ctrl typed a "c".
+    # The reply is a typed character there: one "*", and no lost Ctrl typed a "c".
     reached = reached and a.stars() == 1
     a.machine.key("esc")
     still = a.machine.process.poll() is None
@@ -398,7 +408,7 @@ def before_earlier_line(a, answer):
     if not early:
         return f"the earlier line ran before the prompt; the boot {how}", SKIPPED
     return (f"the prompt asks before the boot script's first line runs, so there is no line "
-            f"to break off: Ctrl+C there does nothing, \"{answer.upper()}\" is one typed "
+            f"to break off: Ctrl+C there does nothing, \"{reply.upper()}\" is one typed "
             "character, and the prompt waits"), HELD if still and how == "still running" \
         else SKIPPED
 
@@ -423,7 +433,7 @@ def break_during_quiet_line():
     reached = reached or early
     if early:
         # Asked before the prompt, as in the rows of an earlier line: "No" goes on to it.
-        a.machine.key("n")
+        answer(a, "n")
         lines = a.machine.wait_screen("^Password:", 5)
     if lines is None:
         how = a.end(3)
@@ -434,7 +444,7 @@ def break_during_quiet_line():
     if stuck:
         a.look()
         # The question after the right password: "Y" ends the owner's boot script.
-        a.machine.key("y")
+        answer(a, "y")
         time.sleep(0.5)
     how = a.end(3)
     if not reached:
