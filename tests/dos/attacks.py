@@ -111,6 +111,14 @@ class Attack:
                      line.startswith("Password:")), "")
         return line.count("*")
 
+    def wait_somewhere(self, there):
+        """Waits (PATIENCE) until the boot has got somewhere: a screen that there(lines) takes,
+        a command prompt, or the boot's end. Whether it has."""
+        def somewhere():
+            lines = self.look()
+            return lines is None or there(lines) or self.at_command_prompt()
+        return self.wait(somewhere, PATIENCE)
+
     def wait(self, done, seconds):
         """Polls done() until it holds or time is up: a loaded machine answers slowly, a fixed
         pause would read it too early. Whether it held."""
@@ -315,10 +323,7 @@ def held_from_power_on(a, key):
     lines = a.hold(key, lambda lines: a.prompt(lines) or asks(a), 30)
     if not (a.prompt(lines) or asks(a)):
         # The key let go: a slow boot still gets somewhere, a crashed one never does.
-        def somewhere():
-            lines = a.look()
-            return lines is None or a.prompt(lines) or asks(a) or a.at_command_prompt()
-        if not a.wait(somewhere, PATIENCE):
+        if not a.wait_somewhere(lambda lines: a.prompt(lines) or asks(a)):
             how = a.end(3)
             return None if how == "still running" else (
                 f"no question and no prompt; the boot {how}", LOST)
@@ -485,11 +490,7 @@ def boot_key(key, strong=False):
     lines = a.hold(key, somewhere, 3)
     # A busy machine can still be in the kernel when the key is let go: the look waits until
     # the boot has got somewhere (the prompt, a question, a command prompt or its end).
-    def got_somewhere():
-        lines = a.look()
-        return lines is None or somewhere(lines) or a.at_command_prompt()
-
-    a.wait(got_somewhere, PATIENCE)
+    a.wait_somewhere(somewhere)
     lines = a.look()
     asked = []
     # Answered, a question stays on the screen: a command prompt below it ends the questions.
