@@ -49,6 +49,7 @@ LOST = "key lost"
 NOT_MEASURED = "not measured here"
 NO_SUCH = "does not apply"
 BREAK_FLAG = 0x471  # the BIOS sets bit 7 at Ctrl+Break
+BUSY_RUNNING = 0x4F0  # busy.com keeps a "B" there while it runs
 QUESTION = {"msdos4": "Terminate batch job (Y/N)?", "freedos": "Terminate batch file"}
 
 
@@ -424,10 +425,11 @@ def break_during_quiet_line():
     a Ctrl+C of its own, and the first DOS call after the prompt that checks acts on it."""
     a = Attack("quiet-break", script=boot_script(["echo quiet line next",
                                                   "c:\\t\\busy.com > nul"]))
-    # busy.com runs for 3 seconds from the line before: the key goes in while it runs, however
-    # slowly a loaded machine boots.
+    # The key goes in while busy.com runs (3 seconds), however slowly a loaded machine starts
+    # it: a break while FreeCOM is still starting a line that writes to NUL halts the PC, with
+    # its message sent to NUL too.
     a.machine.wait_screen("^quiet line next", PATIENCE)
-    time.sleep(0.5)
+    a.wait(lambda: a.machine.memory(BUSY_RUNNING, 1) == b"B", PATIENCE)
     a.machine.key("ctrl-pause")
     reached = a.wait(a.break_flag, 2)
     question = QUESTION[SYSTEM]
