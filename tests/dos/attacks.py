@@ -138,6 +138,9 @@ class Attack:
         raw = self.machine.memory(BREAK_FLAG, 1)
         return raw is not None and raw[0] & 0x80 != 0
 
+    def busy_running(self):
+        return self.machine.memory(BUSY_RUNNING, 1) == b"B"
+
     def keys_reach_prompt(self):
         """Whether typed keys reach the prompt: an x shows a "*" (then Esc clears it)."""
         before = self.stars()
@@ -320,11 +323,14 @@ def from_power_on(key, earlier=None, strong=False):
 
 def held_from_power_on(a, key):
     """One boot of from_power_on: (text, verdict), or None for a start that crashed."""
+    def there(lines):
+        return a.prompt(lines) or asks(a)
+
     a.booting()
-    lines = a.hold(key, lambda lines: a.prompt(lines) or asks(a), 30)
-    if not (a.prompt(lines) or asks(a)):
+    lines = a.hold(key, there, 30)
+    if not there(lines):
         # The key let go: a slow boot still gets somewhere, a crashed one never does.
-        if not a.wait_somewhere(lambda lines: a.prompt(lines) or asks(a)):
+        if not a.wait_somewhere(there):
             how = a.end(3)
             return None if how == "still running" else (
                 f"no question and no prompt; the boot {how}", LOST)
@@ -429,7 +435,7 @@ def break_during_quiet_line():
     # it: a break while FreeCOM is still starting a line that writes to NUL halts the PC, with
     # its message sent to NUL too.
     a.machine.wait_screen("^quiet line next", PATIENCE)
-    a.wait(lambda: a.machine.memory(BUSY_RUNNING, 1) == b"B", PATIENCE)
+    a.wait(a.busy_running, PATIENCE)
     a.machine.key("ctrl-pause")
     reached = a.wait(a.break_flag, 2)
     question = QUESTION[SYSTEM]
