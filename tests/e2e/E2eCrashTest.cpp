@@ -16,7 +16,9 @@
 #include "lockconfig/FileSwap.h"
 #include "lockconfig/StartupKeyEdits.h"
 #include "lockconfig/StartupKeySteps.h"
+#include "support/Handles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -88,14 +90,47 @@ std::string StepsCommand(const std::string& arguments) {
     return "\"" + HostPath(QG_STEPS_EXE) + "\" " + arguments;
 }
 
+// qgsteps with these arguments, once it has begun: the action's moments count from there, not
+// from the start of its process, which under Wine takes from a tenth of a second to over half a
+// second on a busy machine and would push every kill of a run ahead of the action.
+class Steps {
+public:
+    explicit Steps(const std::string& arguments)
+        : m_started(StartedEvent()), m_process(StepsCommand(arguments)) {
+        const DWORD created = ::GetTickCount();
+        const HANDLE either[] = {m_started.get(), m_process.Handle()};
+        m_began = m_started && ::WaitForMultipleObjects(2, either, FALSE, DWORD(Patience * 1000)) ==
+                                   WAIT_OBJECT_0;
+        m_beganAt = ::GetTickCount();
+        m_startSeconds = (m_beganAt - created) / 1000.0;
+    }
+    bool Began() const { return m_began; }
+    double SinceBegan() const { return (::GetTickCount() - m_beganAt) / 1000.0; }
+    double StartSeconds() const { return m_startSeconds; }
+    Process& process() { return m_process; }
+
+private:
+    static qg::UniqueKernelHandle StartedEvent() {
+        qg::UniqueKernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, QG_STEPS_STARTED));
+        if (event)
+            ::ResetEvent(event.get()); // one left by an earlier run may still be set
+        return event;
+    }
+
+    qg::UniqueKernelHandle m_started; // before the process, which sets it
+    Process m_process;
+    bool m_began = false;
+    DWORD m_beganAt = 0;
+    double m_startSeconds = 0;
+};
+
 // Runs qgsteps to its end; false when it did not end in time or failed.
 bool RunSteps(const std::string& arguments, double* seconds = nullptr) {
-    Process steps(StepsCommand(arguments));
-    const DWORD started = ::GetTickCount();
+    Steps steps(arguments);
     DWORD code = 1;
-    const bool ended = steps.WaitExit(Patience, &code);
+    const bool ended = steps.Began() && steps.process().WaitExit(Patience, &code);
     if (seconds)
-        *seconds = (::GetTickCount() - started) / 1000.0;
+        *seconds = steps.SinceBegan();
     return ended && code == 0;
 }
 
@@ -173,23 +208,27 @@ void RunCrashes(const CrashCase& c) {
     };
 
     const unsigned seed = CrashSeed();
-    // A little past the end, so that the last kills find the action done; no more, as the
-    // steps without windows take a fraction of a second.
-    const std::vector<double> moments = KillMoments(duration * 1.1 + 0.02, CrashRuns(), seed);
+    // Past the end by a quarter, so that the last kills find the action done even when the busy
+    // machine runs it late; no more, as the steps without windows take about a second.
+    const std::vector<double> moments = KillMoments(duration * 1.25 + 0.05, CrashRuns(), seed);
+    double slowestStart = 0;
     for (double moment : moments) {
         CleanDriveC();
         c.layOut();
         {
-            Process steps(StepsCommand(c.steps));
+            Steps steps(c.steps);
+            ASSERT_TRUE(steps.Began()) << moment;
+            slowestStart = std::max(slowestStart, steps.StartSeconds());
             Sleep(moment);
-            steps.Kill();
+            steps.process().Kill();
         }
         ASSERT_TRUE(RunSteps("recover")) << moment;
         check(std::string(c.name) + " killed after " + std::to_string(moment) + " s");
     }
     std::cout << c.name << ": measured " << duration << " s, seed " << seed << ", "
               << moments.size() << " kills: " << seen[0] << " old, " << seen[1] << " new, "
-              << seen[2] << " in between\n";
+              << seen[2] << " in between; the slowest process start took " << slowestStart
+              << " s\n";
     // Moments that all miss the action would test nothing.
     EXPECT_GT(seen[0] + seen[2], 0);
     EXPECT_GT(seen[1] + seen[2], 0);
