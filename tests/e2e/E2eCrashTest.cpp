@@ -43,15 +43,21 @@ unsigned CrashSeed() {
     return seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 1u;
 }
 
-// Kill moments spread evenly over the span, each moved by a jitter within its own slot.
+// Kill moments spread evenly over the span, each moved by a jitter within its own slot, in a
+// shuffled order: run one after another, the moments near the end, the few that can find the
+// action's changes, would all fall in the same few seconds, and a burst of load there (another
+// test starting) could delay every one of those runs past its moment.
 std::vector<double> KillMoments(double span, int runs, unsigned seed) {
     std::vector<double> moments;
     unsigned state = seed * 2654435761u + 1u;
-    for (int i = 0; i < runs; ++i) {
+    auto next = [&state] {
         state = state * 1664525u + 1013904223u;
-        const double jitter = (state >> 8) / double(1u << 24);
-        moments.push_back(span * (i + jitter) / runs);
-    }
+        return state >> 8;
+    };
+    for (int i = 0; i < runs; ++i)
+        moments.push_back(span * (i + next() / double(1u << 24)) / runs);
+    for (int i = runs - 1; i > 0; --i)
+        std::swap(moments[i], moments[next() % (i + 1)]);
     return moments;
 }
 
