@@ -14,6 +14,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -31,6 +32,9 @@ BOOT_SECONDS = 60
 # its floppy time-outs (a lost interrupt, it seems) while DOS tries again; measured: the whole
 # boot 69-70 s instead of 3 s; about one boot in 30, six at a time beside two `yes`.
 FLOPPY_BOOT_SECONDS = 180
+# Longest one qgdrive run may take: far beyond its own waits for the program's windows, so
+# that a run that never ends is reported as such, with its output, not cut off by ctest.
+WINE_SECONDS = 240
 
 
 class Failure(Exception):
@@ -357,12 +361,23 @@ def run_chain(tools, work, system, strong=False, fdconfig=False):
         return None
 
     def wine(*args):
-        result = subprocess.run(["wine", qgdrive, *args], stdin=subprocess.DEVNULL,
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        if result.returncode != 0:
-            raise Failure(f"qgdrive {args[0]} failed (status {result.returncode}):\n"
-                          + result.stdout.decode(errors="replace"))
-        return result.stdout.decode(errors="replace")
+        """qgdrive's output, once it has ended. The output goes to a file, not a pipe: a Wine
+        service that the program starts (when the machine's wineboot left none running, as it
+        now and then does on a busy machine) inherits its standard error and lives on, and a
+        pipe would then never reach its end."""
+        with tempfile.TemporaryFile() as output:
+            try:
+                result = subprocess.run(["wine", qgdrive, *args], stdin=subprocess.DEVNULL,
+                                        stdout=output, stderr=subprocess.STDOUT,
+                                        timeout=WINE_SECONDS)
+                status = result.returncode
+            except subprocess.TimeoutExpired:
+                status = f"none after {WINE_SECONDS} s"
+            output.seek(0)
+            text = output.read().decode(errors="replace")
+        if status != 0:
+            raise Failure(f"qgdrive {args[0]} failed (status {status}):\n" + text)
+        return text
 
     # The scratch and backup files the program's swaps use, as its own table names them.
     leftovers = {line.strip().lower().removeprefix("c:\\")
