@@ -7,7 +7,8 @@
  *   qgsteps recover       the start-up recovery of the swapped files, as the program's start
  * Prints what the action reported; the exit code is 0 when it succeeded. As it begins, it sets
  * the event QG_STEPS_STARTED when one of that name exists: the crash tests time their kills
- * from there, as starting a process under Wine takes from a tenth to over half a second.
+ * from there, as starting a process under Wine takes from a tenth of a second to more than one
+ * second.
  */
 #include "lockconfig/FileSwap.h"
 #include "lockconfig/LockActions.h"

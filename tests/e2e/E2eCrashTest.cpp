@@ -17,6 +17,7 @@
 #include "lockconfig/StartupKeyEdits.h"
 #include "lockconfig/StartupKeySteps.h"
 #include "support/Handles.h"
+#include "support/Timing.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -97,21 +98,21 @@ std::string StepsCommand(const std::string& arguments) {
 }
 
 // qgsteps with these arguments, once it has begun: the action's moments count from there, not
-// from the start of its process, which under Wine takes from a tenth of a second to over half a
+// from the start of its process, which under Wine takes from a tenth of a second to over a
 // second on a busy machine and would push every kill of a run ahead of the action.
 class Steps {
 public:
     explicit Steps(const std::string& arguments)
         : m_started(StartedEvent()), m_process(StepsCommand(arguments)) {
-        const DWORD created = ::GetTickCount();
+        const double created = qg::MonotonicSeconds();
         const HANDLE either[] = {m_started.get(), m_process.Handle()};
         m_began = m_started && ::WaitForMultipleObjects(2, either, FALSE, DWORD(Patience * 1000)) ==
                                    WAIT_OBJECT_0;
-        m_beganAt = ::GetTickCount();
-        m_startSeconds = (m_beganAt - created) / 1000.0;
+        m_beganAt = qg::MonotonicSeconds();
+        m_startSeconds = m_beganAt - created;
     }
     bool Began() const { return m_began; }
-    double SinceBegan() const { return (::GetTickCount() - m_beganAt) / 1000.0; }
+    double SinceBegan() const { return qg::MonotonicSeconds() - m_beganAt; }
     double StartSeconds() const { return m_startSeconds; }
     Process& process() { return m_process; }
 
@@ -126,7 +127,7 @@ private:
     qg::UniqueKernelHandle m_started; // before the process, which sets it
     Process m_process;
     bool m_began = false;
-    DWORD m_beganAt = 0;
+    double m_beganAt = 0;
     double m_startSeconds = 0;
 };
 
